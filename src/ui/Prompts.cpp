@@ -1,0 +1,117 @@
+#include "ui/Prompts.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include "ui/Window.h"
+
+namespace qnv::ui {
+namespace {
+
+// The system's own dialogs, each modal for the whole program.
+class Win32Prompts final : public Prompts {
+ public:
+  MessageAnswer message(std::wstring_view text, std::wstring_view caption, MessageButtons buttons) override {
+    const std::wstring t(text), c(caption);
+    const UINT type = (buttons == MessageButtons::YesNo ? MB_YESNO | MB_ICONQUESTION : MB_OK) | MB_TASKMODAL |
+                      MB_SETFOREGROUND;
+    const int result = MessageBoxW(nullptr, t.c_str(), c.c_str(), type);
+    if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    return result == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
+  }
+
+  bool saveFileName(SaveDialogValues& dialog) override {
+    std::wstring filter;
+    for (const FileType& type : dialog.fileTypes) {
+      filter += type.description;
+      filter += L'\0';
+      filter += type.pattern;
+      filter += L'\0';
+    }
+    filter += L'\0';
+    std::wstring buffer = dialog.fileName;
+    buffer.resize(std::max<size_t>(buffer.size() + 1, 32768), L'\0');
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(dialog.initialFilter);
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrTitle = dialog.title.c_str();
+    ofn.lpstrDefExt = dialog.defaultExtension.empty() ? nullptr : dialog.defaultExtension.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (dialog.overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
+    if (dialog.pathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;
+    if (dialog.fileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
+
+    ProgramModality modality;
+    if (!GetSaveFileNameW(&ofn)) return false;
+    dialog.fileName = buffer.c_str();
+    return true;
+  }
+
+  bool chooseFont(FontDialogValues& values) override {
+    LOGFONTW font{};
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    font.lfHeight = values.size > 0 ? -MulDiv(values.size, dpi, 72) : 0;
+    font.lfWeight = values.bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = values.italic;
+    font.lfUnderline = values.underline;
+    font.lfStrikeOut = values.strikeOut;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(font.lfFaceName, values.fontName.c_str(), LF_FACESIZE);
+
+    CHOOSEFONTW cf{};
+    cf.lStructSize = sizeof cf;
+    cf.lpLogFont = &font;
+    cf.rgbColors = values.colour & 0x00FFFFFF;
+    cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+    ProgramModality modality;
+    if (!ChooseFontW(&cf)) return false;
+    values.fontName = font.lfFaceName;
+    values.size = cf.iPointSize / 10;
+    values.colour = cf.rgbColors;
+    values.bold = font.lfWeight >= FW_BOLD;
+    values.italic = font.lfItalic != 0;
+    values.underline = font.lfUnderline != 0;
+    values.strikeOut = font.lfStrikeOut != 0;
+    return true;
+  }
+
+  bool chooseColour(uint32_t& colour) override {
+    static COLORREF custom[16] = {};
+    CHOOSECOLORW cc{};
+    cc.lStructSize = sizeof cc;
+    cc.rgbResult = colour & 0x00FFFFFF;
+    cc.lpCustColors = custom;
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+    ProgramModality modality;
+    if (!ChooseColorW(&cc)) return false;
+    colour = cc.rgbResult;
+    return true;
+  }
+
+  void exitProcess(int code) override { ExitProcess(static_cast<UINT>(code)); }
+};
+
+Win32Prompts& win32Prompts() {
+  static Win32Prompts instance;
+  return instance;
+}
+
+Prompts* installed = nullptr;
+
+}  // namespace
+
+Prompts& prompts() { return installed ? *installed : win32Prompts(); }
+
+void setPrompts(Prompts* p) { installed = p; }
+
+MessageAnswer showMessage(std::wstring_view text, std::wstring_view caption, MessageButtons buttons) {
+  return prompts().message(text, caption, buttons);
+}
+
+}  // namespace qnv::ui

@@ -1,0 +1,86 @@
+#pragma once
+// The window base class: a static window procedure binds the object at WM_NCCREATE and
+// forwards every message to handleMessage, which calls one small typed handler per
+// message. Windows can be shown modeless or loaded modally without an owner.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace qnv::ui {
+
+struct WindowDesign {
+  std::wstring caption;
+  int left = CW_USEDEFAULT;
+  int top = CW_USEDEFAULT;
+  int width = CW_USEDEFAULT;  // outer size, frame and caption included
+  int height = CW_USEDEFAULT;
+  DWORD style = WS_OVERLAPPEDWINDOW;
+  DWORD exStyle = 0;
+};
+
+class Window {
+ public:
+  Window() = default;
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  // Creates the window (hidden); onCreate runs during this call.
+  bool create(const WindowDesign& design);
+  // Creates and shows the window, then runs a nested message loop until it has been
+  // destroyed. The program's other windows are disabled meanwhile.
+  void runModal(const WindowDesign& design);
+
+  HWND hwnd() const { return hwnd_; }
+  bool isAlive() const { return hwnd_ != nullptr; }
+  // Asks the window to close once the current handler has returned.
+  void close() const;
+
+  void setCaption(const std::wstring& caption) const;
+  std::wstring caption() const;
+  RECT outerRect() const;
+
+ protected:
+  virtual LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT defaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  virtual bool onCreate() { return true; }
+  virtual void onSize() {}
+  // May the window close? Refusing keeps it open.
+  virtual bool onCloseQuery() { return true; }
+  virtual void onDestroy() {}
+  virtual void onCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+  virtual void onActivate(bool /*active*/) {}
+  // Background of the client area; COLOR_BTNFACE suits the small dialog-like windows.
+  virtual int backgroundColourIndex() const { return COLOR_BTNFACE; }
+
+  // Creates a child control in this window's client area, in the dialog font.
+  HWND addControl(const wchar_t* className, const std::wstring& text, DWORD style, int x, int y, int w, int h,
+                  int id, DWORD exStyle = 0);
+
+ private:
+  static LRESULT CALLBACK staticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  HWND hwnd_ = nullptr;
+};
+
+// While alive, the thread's other enabled top-level windows are disabled, as for a window
+// that is modal for the whole program.
+class ProgramModality {
+ public:
+  explicit ProgramModality(HWND except = nullptr);
+  ~ProgramModality();
+  ProgramModality(const ProgramModality&) = delete;
+  ProgramModality& operator=(const ProgramModality&) = delete;
+
+ private:
+  std::vector<HWND> disabled_;
+};
+
+// The font the program's controls use: the system's message font.
+HFONT dialogFont();
+
+// Processes every pending event of this thread without waiting.
+void processPendingEvents();
+
+}  // namespace qnv::ui

@@ -1,0 +1,65 @@
+#include "support/WinTestSupport.h"
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace qnv::test {
+
+void pumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (true) {
+    pumpMessages();
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() > end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+std::wstring hostPathToWindows(const std::string& hostPath) {
+  if (hostPath.empty() || hostPath[0] != '/') {
+    return std::wstring(hostPath.begin(), hostPath.end());
+  }
+  std::wstring out = L"Z:";
+  int n = MultiByteToWideChar(CP_UTF8, 0, hostPath.data(), static_cast<int>(hostPath.size()), nullptr, 0);
+  std::wstring wide(n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, hostPath.data(), static_cast<int>(hostPath.size()), wide.data(), n);
+  for (wchar_t& c : wide) {
+    if (c == L'/') c = L'\\';
+  }
+  return out + wide;
+}
+
+std::filesystem::path dataDir() { return std::filesystem::path(hostPathToWindows(QNV_TEST_DATA_DIR)); }
+
+TempDir::TempDir() {
+  std::random_device rd;
+  std::filesystem::path base = std::filesystem::temp_directory_path();
+  path_ = base / (L"qnv-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(rd()));
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string readFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace qnv::test

@@ -1,0 +1,42 @@
+#pragma once
+// Helpers shared by the tests that run under Wine.
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace qnv::test {
+
+// Processes pending messages of this thread.
+void pumpMessages();
+
+// Pumps messages until `done` holds or the deadline passes; returns whether it held.
+bool pumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds deadline = std::chrono::milliseconds(5000));
+
+// The fixtures folder (tests/data) as a Windows path.
+std::filesystem::path dataDir();
+
+// A fresh empty folder for one test, removed when the object goes away.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::wstring& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string readFileBytes(const std::filesystem::path& path);
+void writeFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// Converts a path of the build machine (/work/...) to the path Wine shows for it (Z:\work\...).
+std::wstring hostPathToWindows(const std::string& hostPath);
+
+}  // namespace qnv::test

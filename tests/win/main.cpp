@@ -1,0 +1,17 @@
+// Entry of the in-process tests under Wine: one UI thread with OLE, the rich-edit and
+// common-controls libraries loaded, as in the program.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "ui/Handles.h"
+
+int wmain(int argc, wchar_t** argv) {
+  qnv::ui::OleInit ole;
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  LoadLibraryW(L"riched20.dll");
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
