@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "ui/Window.h"
 
 namespace qnv::ui {
@@ -94,7 +97,8 @@ class Win32Prompts final : public Prompts {
     return true;
   }
 
-  void exitProcess(int code) override { ExitProcess(static_cast<UINT>(code)); }
+  // Runs the exit routines (the program's clean-up) and ends the process.
+  void exitProcess(int code) override { std::exit(code); }
 };
 
 Win32Prompts& win32Prompts() {

@@ -1,0 +1,29 @@
+#pragma once
+// The program-wide record every handler reads and writes.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/Formats.h"
+
+namespace qnv {
+
+struct AppState {
+  int isModified = 0;        // 0 or 1
+  std::string displayName;   // file name in the caption (UTF-8); empty for an unnamed or protected document
+  std::string documentPath;  // the last command-line argument (UTF-8), or empty
+  // Set when the document may not be written back to documentPath (it could not be read,
+  // or a protected file was not unlocked): saves then ask for a name instead.
+  bool documentPathDetached = false;
+  CharFormat defaultFont;
+  uint32_t highlightColour = 0;
+  uint32_t backgroundColour = 0;
+  int32_t windowHeight = 0;
+  int32_t windowWidth = 0;
+};
+
+AppState& appState();
+// Back to the values after start-up (tests).
+void resetAppState();
+
+}  // namespace qnv

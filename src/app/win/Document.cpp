@@ -1,0 +1,82 @@
+#include "app/win/Document.h"
+
+#include "app/PathNames.h"
+#include "app/win/AppState.h"
+#include "app/win/EditorWindow.h"
+#include "app/win/FileWrite.h"
+#include "crypto/ProtectedFormat.h"
+#include "crypto/win/UnlockWindow.h"
+#include "ui/Prompts.h"
+#include "ui/Text.h"
+
+namespace qnv {
+namespace {
+
+void reportUnreadable(const std::wstring& path, unsigned long error) {
+  ui::showMessage(L"无法读取文件，已打开空白文档。保存时将询问新的文件名，原文件不会被覆盖。\r\n" + path + L"\r\n" +
+                  ui::systemMessage(error));
+}
+
+}  // namespace
+
+void openDocument(EditorWindow& window) {
+  AppState& state = appState();
+  const std::wstring path = ui::widen(state.documentPath);
+  const FileReadResult file = readWholeFile(path, kMaxDocumentBytes);
+  if (file.error != 0 && file.exists) {
+    // The file is there but could not be read (locked, no rights, too large): open empty,
+    // and make sure a later save cannot overwrite what is still on disk.
+    state.documentPathDetached = true;
+    reportUnreadable(path, file.error);
+  }
+  const std::string text = textUpToFirstNul(file.bytes);
+
+  if (isProtectedText(text)) {
+    runUnlockWindow(window);
+    window.updateCaption("");
+    return;
+  }
+  window.editorBox().setContext(text);
+  state.displayName = fileNameOf(state.documentPath);
+  window.updateCaption(std::to_string(window.editorBox().textLength()));
+}
+
+std::optional<std::wstring> chooseSaveTarget(EditorWindow& window) {
+  const AppState& state = appState();
+  if (!state.documentPath.empty() && !state.documentPathDetached) return ui::widen(state.documentPath);
+  ui::SaveDialogValues& dialog = window.saveDialog();
+  if (!ui::prompts().saveFileName(dialog)) return std::nullopt;
+  const bool richText = extensionOf(ui::narrow(dialog.fileName)) == kDocumentExtension;
+  window.editorBox().setContextType(richText ? ui::EditorBox::kRichText : ui::EditorBox::kPlainText);
+  return dialog.fileName;
+}
+
+bool writeDocumentFile(const std::wstring& target, std::string_view bytes) {
+  if (const auto error = replaceFileContents(target, bytes)) {
+    ui::showMessage(L"保存失败\r\n" + target + L"\r\n" + ui::systemMessage(*error));
+    return false;
+  }
+  return true;
+}
+
+bool saveDocument(EditorWindow& window) {
+  const std::optional<std::wstring> target = chooseSaveTarget(window);
+  if (!target) return false;
+  if (!writeDocumentFile(*target, window.editorBox().context())) return false;
+  appState().isModified = 0;
+  return true;
+}
+
+bool saveAndExit(EditorWindow& window) {
+  const std::optional<std::wstring> target = chooseSaveTarget(window);
+  if (!target) return false;
+  ShowWindow(window.hwnd(), SW_HIDE);
+  if (!writeDocumentFile(*target, window.editorBox().context())) {
+    ShowWindow(window.hwnd(), SW_SHOW);
+    return false;
+  }
+  ui::prompts().exitProcess(0);
+  return true;
+}
+
+}  // namespace qnv

@@ -1,0 +1,34 @@
+#pragma once
+// Opening the command-line document and saving the document.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qnv {
+
+class EditorWindow;
+
+// The largest document file that is read; larger files are refused with a message.
+inline constexpr unsigned long long kMaxDocumentBytes = 256ull << 20;
+
+// Loads the file named by documentPath into the editor box, or hands a protected file to
+// the unlock window, and sets the caption.
+void openDocument(EditorWindow& window);
+
+// Ctrl+S. Returns whether the document was written.
+bool saveDocument(EditorWindow& window);
+
+// The close prompt's Yes: writes the document and ends the program. Returns false (the
+// close is refused and the window shown again) when the user cancelled or the write failed.
+bool saveAndExit(EditorWindow& window);
+
+// Where a save writes: documentPath when the document has one, otherwise a name chosen in
+// the save dialog, which also sets the box's format from the chosen extension. nullopt
+// when the dialog was cancelled.
+std::optional<std::wstring> chooseSaveTarget(EditorWindow& window);
+
+// Writes bytes to the target as one step; a failure is shown as "保存失败" with the path and
+// the system's reason, and false returned.
+bool writeDocumentFile(const std::wstring& target, std::string_view bytes);
+
+}  // namespace qnv

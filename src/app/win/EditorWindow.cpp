@@ -1,0 +1,165 @@
+#include "app/win/EditorWindow.h"
+
+#include <algorithm>
+
+#include "app/Caption.h"
+#include "app/win/AppState.h"
+#include "app/win/Document.h"
+#include "app/win/SettingsFile.h"
+#include "commands/CommandTable.h"
+#include "commands/win/Commands.h"
+#include "ui/Text.h"
+
+namespace qnv {
+namespace {
+
+EditorWindow* currentWindow = nullptr;
+
+constexpr int kDesignedBoxWidth = 688;
+constexpr int kDesignedBoxHeight = 584;
+
+}  // namespace
+
+ui::WindowDesign editorWindowDesign() {
+  ui::WindowDesign design;
+  design.caption = ui::widen(kDesignedCaption);
+  design.left = 50;
+  design.top = 50;
+  design.width = 600;
+  design.height = 500;
+  design.style = WS_OVERLAPPEDWINDOW;
+  return design;
+}
+
+EditorWindow::EditorWindow() {
+  saveDialog_.title = L"保存为";
+  saveDialog_.fileTypes = {
+      {L"qnv文件（*.qnv）", L"*.qnv"}, {L"txt文件（*.txt）", L"*.txt"}, {L"cmd文件（*.cmd）", L"*.cmd"},
+      {L"bat文件（*.bat）", L"*.bat"}, {L"php文件（*.php）", L"*.php"}, {L"所有文件（*.*）", L"*.*"},
+  };
+  saveDialog_.initialFilter = 1;
+  saveDialog_.defaultExtension = L"qnv";
+  saveDialog_.overwritePrompt = true;
+  saveDialog_.pathMustExist = true;
+  // Not file-must-exist: with it the save dialog would refuse every new name.
+  saveDialog_.fileMustExist = false;
+}
+
+EditorWindow::~EditorWindow() {
+  if (currentWindow == this) currentWindow = nullptr;
+}
+
+EditorWindow* EditorWindow::current() { return currentWindow; }
+
+bool EditorWindow::open(int showCommand) {
+  currentWindow = this;
+  if (!create(editorWindowDesign())) {
+    currentWindow = nullptr;
+    return false;
+  }
+  ShowWindow(hwnd(), showCommand);
+  UpdateWindow(hwnd());
+  SetFocus(editorBox_.hwnd());
+  return true;
+}
+
+bool EditorWindow::onCreate() {
+  if (!editorBox_.create(hwnd(), kEditorBoxId, 0, 0, kDesignedBoxWidth, kDesignedBoxHeight, this)) return false;
+  layOutEditorBox();
+  applySettings();
+  if (!appState().documentPath.empty()) openDocument(*this);
+  appState().isModified = 0;
+  return true;
+}
+
+void EditorWindow::applySettings() {
+  AppState& state = appState();
+  const EditorSettings settings = readEditorSettings(settingsExist(), settingsReader());
+  state.defaultFont = settings.defaultFont;
+  state.highlightColour = settings.highlightColour;
+  state.backgroundColour = settings.backgroundColour;
+  state.windowHeight = settings.windowHeight;
+  state.windowWidth = settings.windowWidth;
+
+  RECT r = outerRect();
+  SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, state.windowHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  r = outerRect();
+  SetWindowPos(hwnd(), nullptr, 0, 0, state.windowWidth, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  editorBox_.setDefaultCharFormat(state.defaultFont);
+  editorBox_.setBackColor(state.backgroundColour);
+}
+
+void EditorWindow::layOutEditorBox() {
+  if (!editorBox_.hwnd()) return;
+  const RECT r = outerRect();
+  editorBox_.setBounds(0, 0, (r.right - r.left) - 16, (r.bottom - r.top) - 39);
+}
+
+void EditorWindow::onSize() { layOutEditorBox(); }
+
+void EditorWindow::updateCaption(std::string_view lengthText) {
+  setCaption(ui::widen(captionText(appState().displayName, lengthText)));
+}
+
+void EditorWindow::onContentChanged() {
+  appState().isModified = 1;
+  updateCaption(std::to_string(editorBox_.textLength()));
+}
+
+void EditorWindow::onCommand(int id, int code, HWND) {
+  if (id == kEditorBoxId && code == EN_CHANGE) onContentChanged();
+}
+
+void EditorWindow::storeWindowSize() const {
+  const RECT r = outerRect();
+  writeIntSetting(key::kHeight, r.bottom - r.top);
+  writeIntSetting(key::kWidth, r.right - r.left);
+}
+
+bool EditorWindow::onCloseQuery() {
+  if (appState().isModified != 1) return true;
+  storeWindowSize();
+  if (ui::showMessage(L"内容已被编辑是否保存？", L"是否保存", ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes) {
+    // Only returns when the document could not be saved, or when the process end was
+    // scripted by a test: the window stays open either way.
+    saveAndExit(*this);
+    return false;
+  }
+  return ui::showMessage(L"您是需要直接退出编辑不保存文件吗？", L"退出？", ui::MessageButtons::YesNo) ==
+         ui::MessageAnswer::Yes;
+}
+
+void EditorWindow::onDestroy() {
+  storeWindowSize();
+  releaseCursor();
+  PostQuitMessage(0);
+}
+
+void EditorWindow::onActivate(bool active) {
+  if (!active) releaseCursor();
+}
+
+LRESULT EditorWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SETFOCUS && editorBox_.hwnd()) {
+    SetFocus(editorBox_.hwnd());
+    return 0;
+  }
+  return Window::handleMessage(msg, wParam, lParam);
+}
+
+void EditorWindow::onEditorKeyDown(int keyCode, int modifiers) {
+  const KeyDownAction action = decideKeyDown(keyCode, modifiers);
+  if (action.confineCursor) confineCursor(outerRect().left + 9, 0, 0, 0);
+  if (action.command) runCommand(*this, *action.command);
+}
+
+void EditorWindow::onEditorKeyUp(int keyCode, int) {
+  if (releasesCursorOnKeyUp(keyCode)) releaseCursor();
+}
+
+void EditorWindow::onEditorRightButtonDown() {}
+
+void EditorWindow::onEditorFocusLost() { releaseCursor(); }
+
+}  // namespace qnv

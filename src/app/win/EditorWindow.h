@@ -1,0 +1,60 @@
+#pragma once
+// The program's main window: the caption, the EditorBox that fills it, the save dialog's
+// remembered values, and the handlers of the window's life.
+#include <string>
+#include <string_view>
+
+#include "ui/EditorBox.h"
+#include "ui/Prompts.h"
+#include "ui/Window.h"
+
+namespace qnv {
+
+class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
+ public:
+  static constexpr int kEditorBoxId = 100;
+
+  EditorWindow();
+  ~EditorWindow() override;
+
+  // Creates the window (running the creation sequence) and shows it.
+  bool open(int showCommand = SW_SHOW);
+
+  ui::EditorBox& editorBox() { return editorBox_; }
+  // The SaveDialog's values: the name chosen last stays for the next opening.
+  ui::SaveDialogValues& saveDialog() { return saveDialog_; }
+
+  // Caption := displayName + title text + lengthText.
+  void updateCaption(std::string_view lengthText);
+  void layOutEditorBox();
+  void applySettings();
+
+  // The program-wide editor window while it exists, else nullptr.
+  static EditorWindow* current();
+
+ protected:
+  LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool onCreate() override;
+  void onSize() override;
+  bool onCloseQuery() override;
+  void onDestroy() override;
+  void onCommand(int id, int code, HWND control) override;
+  void onActivate(bool active) override;
+
+  void onEditorKeyDown(int keyCode, int modifiers) override;
+  void onEditorKeyUp(int keyCode, int modifiers) override;
+  void onEditorRightButtonDown() override;
+  void onEditorFocusLost() override;
+
+ private:
+  void onContentChanged();
+  void storeWindowSize() const;
+
+  ui::EditorBox editorBox_;
+  ui::SaveDialogValues saveDialog_;
+};
+
+// The designed window: caption, 600 x 500 at 50, 50.
+ui::WindowDesign editorWindowDesign();
+
+}  // namespace qnv

@@ -1,0 +1,250 @@
+#include "ui/EditorBox.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "commands/CommandTable.h"
+#include "ui/Text.h"
+
+namespace qnv::ui {
+namespace {
+
+constexpr LONG kTwipsPerPoint = 20;
+constexpr size_t kFaceNameBytes = 31;  // what a face name holds in the ANSI code page
+
+struct StreamOutState {
+  std::string* out;
+};
+
+DWORD CALLBACK streamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* written) {
+  auto* state = reinterpret_cast<StreamOutState*>(cookie);
+  state->out->append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(count));
+  *written = count;
+  return 0;
+}
+
+struct StreamInState {
+  std::string_view bytes;
+  size_t pos = 0;
+};
+
+DWORD CALLBACK streamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* read) {
+  auto* state = reinterpret_cast<StreamInState*>(cookie);
+  const size_t n = std::min(static_cast<size_t>(count), state->bytes.size() - state->pos);
+  std::memcpy(buffer, state->bytes.data() + state->pos, n);
+  state->pos += n;
+  *read = static_cast<LONG>(n);
+  return 0;
+}
+
+// The face name as the control takes it: at most 31 bytes in the ANSI code page, never
+// cutting a double-byte character.
+std::wstring faceNameForControl(const std::string& utf8) {
+  std::wstring wide = widen(utf8);
+  while (!wide.empty() && toAnsi(wide).size() > kFaceNameBytes) wide.pop_back();
+  return wide.substr(0, LF_FACESIZE - 1);
+}
+
+CHARFORMAT2W toCharFormat2(const CharFormat& f) {
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  cf.dwMask = CFM_FACE | CFM_SIZE | CFM_OFFSET | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT |
+              CFM_PROTECTED | CFM_COLOR;
+  const std::wstring face = faceNameForControl(f.fontName);
+  std::copy(face.begin(), face.end(), cf.szFaceName);
+  cf.yHeight = f.size * kTwipsPerPoint;
+  cf.yOffset = f.offset * kTwipsPerPoint;
+  if (f.effects & kBold) cf.dwEffects |= CFE_BOLD;
+  if (f.effects & kItalic) cf.dwEffects |= CFE_ITALIC;
+  if (f.effects & kUnderline) cf.dwEffects |= CFE_UNDERLINE;
+  if (f.effects & kStrikeOut) cf.dwEffects |= CFE_STRIKEOUT;
+  if (f.effects & kProtected) cf.dwEffects |= CFE_PROTECTED;
+  if (f.colour == kAutomaticColour) {
+    cf.dwEffects |= CFE_AUTOCOLOR;
+  } else {
+    cf.crTextColor = f.colour & 0x00FFFFFF;
+  }
+  cf.bCharSet = DEFAULT_CHARSET;
+  return cf;
+}
+
+CharFormat fromCharFormat2(const CHARFORMAT2W& cf) {
+  CharFormat f;
+  f.fontName = narrow(cf.szFaceName);
+  f.size = cf.yHeight / kTwipsPerPoint;
+  f.offset = cf.yOffset / kTwipsPerPoint;
+  f.effects = 0;
+  if (cf.dwEffects & CFE_BOLD) f.effects |= kBold;
+  if (cf.dwEffects & CFE_ITALIC) f.effects |= kItalic;
+  if (cf.dwEffects & CFE_UNDERLINE) f.effects |= kUnderline;
+  if (cf.dwEffects & CFE_STRIKEOUT) f.effects |= kStrikeOut;
+  if (cf.dwEffects & CFE_PROTECTED) f.effects |= kProtected;
+  f.colour = (cf.dwEffects & CFE_AUTOCOLOR) ? kAutomaticColour : (cf.crTextColor & 0x00FFFFFF);
+  return f;
+}
+
+bool hasRtfHeader(std::string_view bytes) { return bytes.substr(0, 5) == "{\\rtf"; }
+
+}  // namespace
+
+bool EditorBox::create(HWND parent, int controlId, int left, int top, int width, int height,
+                       EditorBoxEvents* events) {
+  LoadLibraryW(L"riched20.dll");
+  events_ = events;
+  hwnd_ = CreateWindowExW(0, RICHEDIT_CLASSW, L"",
+                          WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
+                              ES_AUTOVSCROLL | ES_WANTRETURN,
+                          left, top, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                          GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd_) return false;
+  SendMessageW(hwnd_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+  SendMessageW(hwnd_, EM_SETTARGETDEVICE, 0, 0);  // wrap at the window's edge
+  SendMessageW(hwnd_, EM_SETEVENTMASK, 0, ENM_CHANGE);
+  SetWindowSubclass(hwnd_, &EditorBox::subclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  return true;
+}
+
+LRESULT CALLBACK EditorBox::subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR data) {
+  auto* self = reinterpret_cast<EditorBox*>(data);
+  EditorBoxEvents* events = self->events_;
+  const auto keyEvent = [wParam] {
+    return keyEventOf(static_cast<unsigned>(wParam), GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0,
+                      GetKeyState(VK_MENU) < 0);
+  };
+  if (events) {
+    switch (msg) {
+      case WM_KEYDOWN:
+      case WM_SYSKEYDOWN: {
+        const KeyEvent e = keyEvent();
+        events->onEditorKeyDown(e.keyCode, e.modifiers);
+        break;
+      }
+      case WM_KEYUP:
+      case WM_SYSKEYUP: {
+        const KeyEvent e = keyEvent();
+        events->onEditorKeyUp(e.keyCode, e.modifiers);
+        break;
+      }
+      case WM_RBUTTONDOWN:
+        events->onEditorRightButtonDown();
+        break;
+      case WM_KILLFOCUS:
+        events->onEditorFocusLost();
+        break;
+      case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, &EditorBox::subclassProc, 1);
+        self->hwnd_ = nullptr;
+        break;
+      default:
+        break;
+    }
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, &EditorBox::subclassProc, 1);
+    self->hwnd_ = nullptr;
+  }
+  // The control always gets the message afterwards: no handler consumes it.
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+void EditorBox::setBounds(int left, int top, int width, int height) const {
+  MoveWindow(hwnd_, left, top, std::max(width, 0), std::max(height, 0), TRUE);
+}
+
+int EditorBox::textLength() const { return static_cast<int>(SendMessageW(hwnd_, WM_GETTEXTLENGTH, 0, 0)); }
+
+void EditorBox::setDefaultCharFormat(const CharFormat& format) const {
+  CHARFORMAT2W cf = toCharFormat2(format);
+  SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+}
+
+CharFormat EditorBox::selectionCharFormat() const {
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  SendMessageW(hwnd_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  return fromCharFormat2(cf);
+}
+
+void EditorBox::setSelectionCharFormat(const CharFormat& format) const {
+  CHARFORMAT2W cf = toCharFormat2(format);
+  SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+ParaFormat EditorBox::paraFormat() const {
+  PARAFORMAT2 pf{};
+  pf.cbSize = sizeof pf;
+  SendMessageW(hwnd_, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+  ParaFormat f;
+  f.bullet = pf.wNumbering != 0 ? 1 : 0;
+  f.startIndent = pf.dxStartIndent / kTwipsPerPoint;
+  f.subsequentOffset = pf.dxOffset / kTwipsPerPoint;
+  f.rightIndent = pf.dxRightIndent / kTwipsPerPoint;
+  switch (pf.wAlignment) {
+    case PFA_CENTER: f.alignment = kAlignCentre; break;
+    case PFA_RIGHT: f.alignment = kAlignRight; break;
+    default: f.alignment = kAlignLeft; break;
+  }
+  return f;
+}
+
+void EditorBox::setParaFormat(const ParaFormat& format) const {
+  PARAFORMAT2 pf{};
+  pf.cbSize = sizeof pf;
+  pf.dwMask = PFM_NUMBERING | PFM_STARTINDENT | PFM_OFFSET | PFM_RIGHTINDENT | PFM_ALIGNMENT;
+  pf.wNumbering = format.bullet != 0 ? PFN_BULLET : 0;
+  pf.dxStartIndent = format.startIndent * kTwipsPerPoint;
+  pf.dxOffset = format.subsequentOffset * kTwipsPerPoint;
+  pf.dxRightIndent = format.rightIndent * kTwipsPerPoint;
+  switch (format.alignment) {
+    case kAlignCentre: pf.wAlignment = PFA_CENTER; break;
+    case kAlignRight: pf.wAlignment = PFA_RIGHT; break;
+    default: pf.wAlignment = PFA_LEFT; break;
+  }
+  SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+}
+
+void EditorBox::undo() const { SendMessageW(hwnd_, EM_UNDO, 0, 0); }
+void EditorBox::copy() const { SendMessageW(hwnd_, WM_COPY, 0, 0); }
+void EditorBox::cut() const { SendMessageW(hwnd_, WM_CUT, 0, 0); }
+void EditorBox::paste() const { SendMessageW(hwnd_, WM_PASTE, 0, 0); }
+
+std::string EditorBox::context() const {
+  std::string out;
+  out.reserve(static_cast<size_t>(textLength()) * 2 + 256);
+  StreamOutState state{&out};
+  EDITSTREAM es{};
+  es.dwCookie = reinterpret_cast<DWORD_PTR>(&state);
+  es.pfnCallback = streamOutCallback;
+  SendMessageW(hwnd_, EM_STREAMOUT, contextType_ == kRichText ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&es));
+  return out;
+}
+
+bool EditorBox::streamIn(std::string_view bytes, UINT format) const {
+  StreamInState state{bytes};
+  EDITSTREAM es{};
+  es.dwCookie = reinterpret_cast<DWORD_PTR>(&state);
+  es.pfnCallback = streamInCallback;
+  SendMessageW(hwnd_, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&es));
+  return es.dwError == 0;
+}
+
+void EditorBox::setContext(std::string_view bytes) const {
+  if (contextType_ == kRichText && hasRtfHeader(bytes)) {
+    if (streamIn(bytes, SF_RTF)) return;
+    // The control could not read it as RTF: keep every byte visible as text instead.
+  }
+  streamIn(bytes, SF_TEXT);
+}
+
+void EditorBox::setBackColor(uint32_t colour) const {
+  if (colour == kAutomaticColour) {
+    SendMessageW(hwnd_, EM_SETBKGNDCOLOR, 1, 0);
+  } else {
+    SendMessageW(hwnd_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(colour & 0x00FFFFFF));
+  }
+}
+
+}  // namespace qnv::ui

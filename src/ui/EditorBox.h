@@ -1,0 +1,77 @@
+#pragma once
+// The document's rich-text edit control (RichEdit 2.0), with the operations and values the
+// editor uses. Texts crossing this class are bytes in the system ANSI code page, as the
+// documents are stored.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "app/Formats.h"
+
+namespace qnv::ui {
+
+class EditorBoxEvents {
+ public:
+  virtual ~EditorBoxEvents() = default;
+  // Key events carry the key code and modifier bits of keyEventOf; they never consume the key.
+  virtual void onEditorKeyDown(int /*keyCode*/, int /*modifiers*/) {}
+  virtual void onEditorKeyUp(int /*keyCode*/, int /*modifiers*/) {}
+  virtual void onEditorRightButtonDown() {}
+  virtual void onEditorFocusLost() {}
+};
+
+class EditorBox {
+ public:
+  enum ContextType { kPlainText = 0, kRichText = 1 };
+
+  EditorBox() = default;
+  EditorBox(const EditorBox&) = delete;
+  EditorBox& operator=(const EditorBox&) = delete;
+
+  // Creates the control as a child of `parent`: single-line border, multi-line with word
+  // wrap, selection hidden without focus, no length limit, no initial text. Content
+  // changes arrive at the parent as WM_COMMAND/EN_CHANGE.
+  bool create(HWND parent, int controlId, int left, int top, int width, int height, EditorBoxEvents* events);
+  HWND hwnd() const { return hwnd_; }
+
+  void setBounds(int left, int top, int width, int height) const;
+
+  // The control's whole-text length as it reports it (UTF-16 units).
+  int textLength() const;
+
+  void setDefaultCharFormat(const CharFormat& format) const;
+  CharFormat selectionCharFormat() const;
+  void setSelectionCharFormat(const CharFormat& format) const;
+  ParaFormat paraFormat() const;
+  void setParaFormat(const ParaFormat& format) const;
+
+  void undo() const;
+  void copy() const;
+  void cut() const;
+  void paste() const;
+
+  int contextType() const { return contextType_; }
+  void setContextType(int type) { contextType_ = type < 0 ? 0 : (type > 1 ? 1 : type); }
+
+  // The whole document, streamed out as RTF or plain text according to contextType.
+  std::string context() const;
+  // Replaces the whole document. With contextType 1, text that begins with an RTF header
+  // is read as rich text and any other text as plain text in the default format; RTF that
+  // the control cannot read is kept as plain text rather than lost.
+  void setContext(std::string_view bytes) const;
+
+  // 0xFF000000 selects the system window colour.
+  void setBackColor(uint32_t colour) const;
+
+ private:
+  static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR data);
+  bool streamIn(std::string_view bytes, UINT format) const;
+
+  HWND hwnd_ = nullptr;
+  EditorBoxEvents* events_ = nullptr;
+  int contextType_ = kRichText;
+};
+
+}  // namespace qnv::ui
