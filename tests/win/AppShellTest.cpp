@@ -318,3 +318,16 @@ TEST_F(AppShell, SaveAndExitWithAFailingWriteShowsTheWindowAgain) {
 
 }  // namespace
 }  // namespace qnv
+
+namespace qnv {
+namespace {
+
+TEST_F(AppShell, TheEditorBoxGetsTheEmbeddedObjectCallbackAtCreation) {
+  EditorWindow& w = open();
+  const richedit::RichEditHelper& helper = *appState().richEditHelper;
+  EXPECT_EQ(helper.controlHandle(), w.editorBox().hwnd());
+  EXPECT_NE(helper.rootStorage(), nullptr);
+}
+
+}  // namespace
+}  // namespace qnv

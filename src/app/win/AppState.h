@@ -1,10 +1,12 @@
 #pragma once
 // The program-wide record every handler reads and writes.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/Formats.h"
+#include "richedit/win/RichEditHelper.h"
 
 namespace qnv {
 
@@ -20,6 +22,9 @@ struct AppState {
   uint32_t backgroundColour = 0;
   int32_t windowHeight = 0;
   int32_t windowWidth = 0;
+  // Installs the embedded-object callback in the editor box; kept at one address for as
+  // long as the control may call it.
+  std::unique_ptr<richedit::RichEditHelper> richEditHelper = std::make_unique<richedit::RichEditHelper>();
 };
 
 AppState& appState();

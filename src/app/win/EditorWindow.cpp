@@ -65,6 +65,7 @@ bool EditorWindow::open(int showCommand) {
 
 bool EditorWindow::onCreate() {
   if (!editorBox_.create(hwnd(), kEditorBoxId, 0, 0, kDesignedBoxWidth, kDesignedBoxHeight, this)) return false;
+  appState().richEditHelper->attach(hwnd(), kEditorBoxId);
   layOutEditorBox();
   applySettings();
   if (!appState().documentPath.empty()) openDocument(*this);

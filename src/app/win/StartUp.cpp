@@ -20,6 +20,9 @@ void cleanUp() {
   releaseCursor();
   AppState& state = appState();
   state.displayName.clear();
+  // Revokes the callback from the editor box if it still exists, then releases the
+  // embedded objects' storage.
+  state.richEditHelper->destroy();
   state.defaultFont = CharFormat{};
 }
 

@@ -1,0 +1,77 @@
+#pragma once
+// Drives qnv.exe as a user would: one copy of the program in a folder of its own (so it has
+// its own settings file), started with a command line, its windows found by caption,
+// keys typed with SendInput, buttons pressed and files checked on disk. Every wait polls
+// with a deadline.
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/WinTestSupport.h"
+
+namespace qnv::e2e {
+
+using namespace std::chrono_literals;
+
+void setProgramPath(const std::wstring& path);
+
+// Polls `done` every 20 ms until it holds or the deadline passes.
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds deadline = 10s);
+
+std::wstring windowText(HWND hwnd);
+std::wstring className(HWND hwnd);
+
+class Session {
+ public:
+  Session();
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  const std::filesystem::path& folder() const { return dir_.path(); }
+  std::filesystem::path settingsFile() const { return folder() / L"配置.ini"; }
+
+  // Starts the program with `arguments` after its name, exactly as given.
+  void start(const std::wstring& arguments = {});
+  DWORD processId() const { return pi_.dwProcessId; }
+
+  // The visible top-level windows of the program.
+  std::vector<HWND> windows() const;
+  // Waits for a visible window of the program whose caption satisfies `match`.
+  HWND waitForWindow(const std::function<bool(const std::wstring&)>& match, std::chrono::milliseconds deadline = 10s) const;
+  HWND waitForCaption(const std::wstring& caption, std::chrono::milliseconds deadline = 10s) const;
+  // The editor window (found by its window class).
+  HWND editorWindow(std::chrono::milliseconds deadline = 10s) const;
+  // The text of a message box of the program with this caption, once it is up.
+  HWND waitForMessageBox(const std::wstring& caption, std::chrono::milliseconds deadline = 10s) const;
+
+  // Keyboard input through the system's input queue, to the window that has the focus.
+  void focus(HWND hwnd) const;
+  void typeText(const std::wstring& text) const;
+  void pressChord(std::initializer_list<WORD> keys) const;
+
+  // Presses a dialog's button as a click would.
+  void clickButton(HWND dialog, int id) const;
+  // Types the path into a save dialog's file name and confirms it.
+  void chooseFileInSaveDialog(HWND dialog, const std::wstring& path) const;
+
+  // Waits for the process to end; its exit code, or nullopt on time-out.
+  std::optional<DWORD> waitForExit(std::chrono::milliseconds deadline = 15s);
+  // Asks the editor window to close, as its close box does.
+  void requestClose() const;
+
+ private:
+  test::TempDir dir_;
+  std::filesystem::path exe_;
+  PROCESS_INFORMATION pi_{};
+};
+
+// A message box's text (its static control).
+std::wstring messageBoxText(HWND box);
+
+}  // namespace qnv::e2e
