@@ -1,0 +1,588 @@
+#include "ui/ColourPicker.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "app/Formats.h"
+#include "ui/Prompts.h"
+#include "ui/Window.h"
+
+namespace qnv::ui {
+namespace {
+
+constexpr wchar_t kSwatchClass[] = L"qnvColourPicker";
+constexpr wchar_t kPaletteClass[] = L"qnvColourPalette";
+constexpr wchar_t kMoreColoursText[] = L"其它颜色...";
+
+// Posted to the palette when it has lost activation: it closes once the activation change
+// is over, unless it has been activated again meanwhile.
+constexpr UINT kCloseIfInactive = WM_APP + 1;
+
+// Layout of the palette, in pixels.
+constexpr int kMargin = 5;
+constexpr int kCell = 18;
+constexpr int kGap = 4;
+constexpr int kEntryGap = 7;  // between the grid and the entry, with a separator line
+constexpr int kGridWidth = ColourPicker::kColumns * kCell + (ColourPicker::kColumns - 1) * kGap;
+constexpr int kGridHeight = ColourPicker::kRows * kCell + (ColourPicker::kRows - 1) * kGap;
+
+// Written as 0xRRGGBB for reading; stored as 0x00BBGGRR.
+constexpr uint32_t fromRgb(uint32_t rgb) { return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF); }
+
+constexpr std::array<uint32_t, ColourPicker::kColumns * ColourPicker::kRows> kPresets = {
+    // dark shades, from black
+    fromRgb(0x000000), fromRgb(0x993300), fromRgb(0x333300), fromRgb(0x003300),
+    fromRgb(0x003366), fromRgb(0x000080), fromRgb(0x333399), fromRgb(0x333333),
+    // deep colours
+    fromRgb(0x800000), fromRgb(0xFF6600), fromRgb(0x808000), fromRgb(0x008000),
+    fromRgb(0x008080), fromRgb(0x0000FF), fromRgb(0x666699), fromRgb(0x808080),
+    // strong colours, from pure red
+    fromRgb(0xFF0000), fromRgb(0xFF9900), fromRgb(0x99CC00), fromRgb(0x339966),
+    fromRgb(0x33CCCC), fromRgb(0x3366FF), fromRgb(0x800080), fromRgb(0x969696),
+    // bright colours
+    fromRgb(0xFF00FF), fromRgb(0xFFCC00), fromRgb(0xFFFF00), fromRgb(0x00FF00),
+    fromRgb(0x00FFFF), fromRgb(0x00CCFF), fromRgb(0x993366), fromRgb(0xC0C0C0),
+    // light tints, to white
+    fromRgb(0xFF99CC), fromRgb(0xFFCC99), fromRgb(0xFFFF99), fromRgb(0xCCFFCC),
+    fromRgb(0xCCFFFF), fromRgb(0x99CCFF), fromRgb(0xCC99FF), fromRgb(0xFFFFFF),
+};
+static_assert(kPresets[16] == 255, "pure red is a cell");
+
+COLORREF displayColour(uint32_t colour) {
+  return colour == kAutomaticColour ? GetSysColor(COLOR_WINDOWTEXT) : static_cast<COLORREF>(colour & 0x00FFFFFF);
+}
+
+int presetIndexOf(uint32_t colour) {
+  const auto it = std::find(kPresets.begin(), kPresets.end(), colour);
+  return it == kPresets.end() ? ColourPicker::kNoItem : static_cast<int>(it - kPresets.begin());
+}
+
+void fillRect(HDC dc, const RECT& r, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+
+void frameRect(HDC dc, const RECT& r, COLORREF colour, int thickness = 1) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  RECT inner = r;
+  for (int i = 0; i < thickness && inner.right > inner.left && inner.bottom > inner.top; ++i) {
+    FrameRect(dc, &inner, brush);
+    InflateRect(&inner, -1, -1);
+  }
+  DeleteObject(brush);
+}
+
+// Gives the activation and the focus back to the windows that had them, if they still can
+// take them.
+void restoreFocus(HWND active, HWND focus) {
+  if (active && IsWindow(active) && IsWindowEnabled(active) && GetActiveWindow() != active) SetActiveWindow(active);
+  if (focus && IsWindow(focus) && GetFocus() != focus) SetFocus(focus);
+}
+
+// The logical left button, read from the device: GetAsyncKeyState sees physical buttons.
+bool leftButtonIsDown() {
+  const int key = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  return (GetAsyncKeyState(key) & 0x8000) != 0;
+}
+
+// Paint scope: BeginPaint / EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
+  ~PaintScope() { EndPaint(hwnd_, &ps_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
+  HDC dc_ = nullptr;
+};
+
+}  // namespace
+
+std::span<const uint32_t> ColourPicker::presetColours() { return kPresets; }
+
+ColourPicker::~ColourPicker() {
+  if (palette_) {
+    SetWindowLongPtrW(palette_, GWLP_USERDATA, 0);
+    DestroyWindow(std::exchange(palette_, nullptr));
+  }
+  if (swatch_) {
+    SetWindowLongPtrW(swatch_, GWLP_USERDATA, 0);
+    DestroyWindow(std::exchange(swatch_, nullptr));
+  }
+}
+
+bool ColourPicker::create(HWND parent, int left, int top, int width, int height, int id) {
+  static const bool registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = &ColourPicker::swatchProc;
+    wc.lpszClassName = kSwatchClass;
+    const bool swatch = RegisterClassExW(&wc) != 0;
+
+    wc.style = CS_DROPSHADOW;
+    wc.lpfnWndProc = &ColourPicker::paletteProc;
+    wc.lpszClassName = kPaletteClass;
+    const bool palette = RegisterClassExW(&wc) != 0;
+    return swatch && palette;
+  }();
+  if (!registered || swatch_ || !parent) return false;
+  CreateWindowExW(0, kSwatchClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, left, top, width, height, parent,
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
+  return swatch_ != nullptr;
+}
+
+void ColourPicker::setColour(uint32_t colour) {
+  colour_ = colour;
+  if (swatch_) InvalidateRect(swatch_, nullptr, FALSE);
+  if (palette_) select(presetIndexOf(colour));
+}
+
+int ColourPicker::left() const {
+  if (!swatch_) return 0;
+  RECT r;
+  GetWindowRect(swatch_, &r);
+  MapWindowPoints(nullptr, GetParent(swatch_), reinterpret_cast<POINT*>(&r), 2);
+  return r.left;
+}
+
+int ColourPicker::top() const {
+  if (!swatch_) return 0;
+  RECT r;
+  GetWindowRect(swatch_, &r);
+  MapWindowPoints(nullptr, GetParent(swatch_), reinterpret_cast<POINT*>(&r), 2);
+  return r.top;
+}
+
+void ColourPicker::moveTo(int left, int top) {
+  if (swatch_) SetWindowPos(swatch_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool ColourPicker::isVisible() const { return swatch_ && (GetWindowLongPtrW(swatch_, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void ColourPicker::setVisible(bool visible) {
+  if (swatch_) ShowWindow(swatch_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+// ---- the palette ---------------------------------------------------------------------
+
+RECT ColourPicker::itemRect(int item) const {
+  if (item >= 0 && item < kMoreColoursItem) {
+    const int column = item % kColumns;
+    const int row = item / kColumns;
+    const int x = kMargin + column * (kCell + kGap);
+    const int y = kMargin + row * (kCell + kGap);
+    return {x, y, x + kCell, y + kCell};
+  }
+  if (item == kMoreColoursItem) {
+    const int y = kMargin + kGridHeight + kEntryGap;
+    return {kMargin, y, kMargin + kGridWidth, y + entryHeight_};
+  }
+  return {0, 0, 0, 0};
+}
+
+SIZE ColourPicker::paletteClientSize() const {
+  const RECT entry = itemRect(kMoreColoursItem);
+  return {entry.right + kMargin, entry.bottom + kMargin};
+}
+
+void ColourPicker::computeLayout() {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, dialogFont());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  entryHeight_ = std::max<int>(22, metrics.tmHeight + 8);
+}
+
+int ColourPicker::itemAt(POINT client) const {
+  for (int item = 0; item <= kMoreColoursItem; ++item) {
+    RECT r = itemRect(item);
+    if (item < kMoreColoursItem) InflateRect(&r, kGap / 2, kGap / 2);  // the gaps count for their cells
+    if (PtInRect(&r, client)) return item;
+  }
+  return kNoItem;
+}
+
+void ColourPicker::openPalette() {
+  if (!swatch_ || palette_) return;
+  pressClosedPalette_ = false;
+  computeLayout();
+  selected_ = presetIndexOf(colour_);
+  if (selected_ != kNoItem) lastColumn_ = selected_ % kColumns;
+  focusBefore_ = GetFocus();
+  activeBefore_ = GetActiveWindow();
+
+  const DWORD style = WS_POPUP | WS_BORDER;
+  const DWORD exStyle = WS_EX_TOOLWINDOW;
+  const SIZE client = paletteClientSize();
+  RECT frame{0, 0, client.cx, client.cy};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+
+  // Just below the swatch, at its left; kept on the swatch's monitor.
+  RECT swatch;
+  GetWindowRect(swatch_, &swatch);
+  int x = swatch.left;
+  int y = swatch.bottom;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromRect(&swatch, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    if (x + width > work.right) x = work.right - width;
+    if (x < work.left) x = work.left;
+    if (y + height > work.bottom) y = swatch.top - height;  // no room below: open upwards
+    if (y < work.top) y = work.top;
+  }
+
+  closing_ = false;
+  CreateWindowExW(exStyle, kPaletteClass, L"", style, x, y, width, height, GetAncestor(swatch_, GA_ROOT), nullptr,
+                  GetModuleHandleW(nullptr), this);
+  if (!palette_) return;
+  ShowWindow(palette_, SW_SHOW);
+  SetActiveWindow(palette_);
+  SetFocus(palette_);
+}
+
+void ColourPicker::closePalette() { finishPalette(true); }
+
+void ColourPicker::finishPalette(bool giveFocusBack) {
+  if (!palette_) return;
+  closing_ = true;
+  DestroyWindow(palette_);  // WM_NCDESTROY clears palette_
+  palette_ = nullptr;
+  closing_ = false;
+  selected_ = kNoItem;
+  if (giveFocusBack) restoreFocus(activeBefore_, focusBefore_);
+  focusBefore_ = nullptr;
+  activeBefore_ = nullptr;
+}
+
+void ColourPicker::select(int item) {
+  if (item == selected_) return;
+  selected_ = item;
+  if (item >= 0 && item < kMoreColoursItem) lastColumn_ = item % kColumns;
+  if (palette_) InvalidateRect(palette_, nullptr, FALSE);
+}
+
+void ColourPicker::moveSelection(UINT key) {
+  if (selected_ == kNoItem) {
+    select(0);
+    return;
+  }
+  if (selected_ == kMoreColoursItem) {
+    if (key == VK_UP) select((kRows - 1) * kColumns + lastColumn_);
+    if (key == VK_DOWN) select(lastColumn_);
+    return;
+  }
+  const int row = selected_ / kColumns;
+  switch (key) {
+    case VK_LEFT:
+      if (selected_ > 0) select(selected_ - 1);
+      break;
+    case VK_RIGHT:
+      if (selected_ < kMoreColoursItem - 1) select(selected_ + 1);
+      break;
+    case VK_UP:
+      if (row > 0) select(selected_ - kColumns);
+      break;
+    case VK_DOWN:
+      if (row < kRows - 1) {
+        select(selected_ + kColumns);
+      } else {
+        lastColumn_ = selected_ % kColumns;
+        select(kMoreColoursItem);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void ColourPicker::choose(int item) {
+  if (item >= 0 && item < kMoreColoursItem) {
+    finishPalette(true);
+    setColour(kPresets[static_cast<size_t>(item)]);
+    raise(onColourChosen_);  // the last use of this object: the handler may end it
+    return;
+  }
+  if (item == kMoreColoursItem) {
+    const HWND active = activeBefore_;
+    const HWND focus = focusBefore_;
+    finishPalette(true);
+    uint32_t chosen = displayColour(colour_);
+    const bool ok = prompts().chooseColour(chosen);
+    restoreFocus(active, focus);  // the dialog took the activation
+    if (!ok || !swatch_) return;  // cancelled, or the picker went away meanwhile
+    setColour(chosen);
+    raise(onColourChosen_);
+  }
+}
+
+void ColourPicker::raise(const std::function<void()>& handler) {
+  // A copy, so that a handler that ends this picker does not end itself while running.
+  if (const std::function<void()> call = handler) call();
+}
+
+// ---- window procedures -----------------------------------------------------------------
+
+LRESULT CALLBACK ColourPicker::swatchProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  ColourPicker* self = nullptr;
+  if (msg == WM_NCCREATE) {
+    self = static_cast<ColourPicker*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->swatch_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<ColourPicker*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->swatch_ = nullptr;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  try {
+    return self->handleSwatch(hwnd, msg, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK ColourPicker::paletteProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  ColourPicker* self = nullptr;
+  if (msg == WM_NCCREATE) {
+    self = static_cast<ColourPicker*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->palette_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<ColourPicker*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (self->palette_ == hwnd) self->palette_ = nullptr;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  try {
+    return self->handlePalette(hwnd, msg, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+LRESULT ColourPicker::handleSwatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: {
+      PaintScope paint(hwnd);
+      paintSwatch(paint.dc());
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      swallowButtonUp_ = std::exchange(pressClosedPalette_, false);
+      SetFocus(hwnd);
+      SetCapture(hwnd);
+      pressed_ = true;
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    case WM_LBUTTONUP:
+      if (GetCapture() == hwnd) ReleaseCapture();
+      pressed_ = false;
+      InvalidateRect(hwnd, nullptr, FALSE);
+      if (std::exchange(swallowButtonUp_, false)) return 0;
+      openPalette();
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (pressed_) {
+        pressed_ = false;
+        InvalidateRect(hwnd, nullptr, FALSE);
+      }
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_SPACE || wParam == VK_RETURN || wParam == VK_F4 || wParam == VK_DOWN) {
+        openPalette();
+        return 0;
+      }
+      break;
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_DOWN) {
+        openPalette();
+        return 0;
+      }
+      break;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_SETFOCUS:
+    case WM_ENABLE:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    case WM_KILLFOCUS:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      raise(onLostFocus_);
+      return 0;
+    case WM_DESTROY:
+      finishPalette(false);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT ColourPicker::handlePalette(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: {
+      PaintScope paint(hwnd);
+      paintPalette(paint.dc());
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_MOUSEMOVE: {
+      const int item = itemAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      if (item != kNoItem) select(item);
+      return 0;
+    }
+    case WM_LBUTTONDOWN: {
+      const int item = itemAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      if (item != kNoItem) select(item);
+      return 0;
+    }
+    case WM_LBUTTONUP: {
+      const int item = itemAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      if (item != kNoItem) choose(item);
+      return 0;
+    }
+    case WM_KEYDOWN:
+      switch (wParam) {
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+          moveSelection(static_cast<UINT>(wParam));
+          return 0;
+        case VK_RETURN:
+        case VK_SPACE:
+          if (selected_ != kNoItem) choose(selected_);
+          return 0;
+        case VK_ESCAPE:
+          finishPalette(true);
+          return 0;
+        default:
+          return 0;
+      }
+    case WM_GETDLGCODE:
+      return DLGC_WANTALLKEYS;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE && !closing_) {
+        // A press on the swatch that takes the activation away must not reopen the
+        // palette on its release.
+        RECT swatch{};
+        POINT cursor{};
+        if (swatch_ && IsWindowVisible(swatch_) && GetWindowRect(swatch_, &swatch) && GetCursorPos(&cursor) &&
+            PtInRect(&swatch, cursor) && leftButtonIsDown()) {
+          pressClosedPalette_ = true;
+        }
+        PostMessageW(hwnd, kCloseIfInactive, 0, 0);
+      }
+      break;
+    case kCloseIfInactive:
+      if (GetActiveWindow() != hwnd) finishPalette(false);
+      return 0;
+    case WM_CLOSE:
+      finishPalette(true);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// ---- painting -----------------------------------------------------------------------------
+
+void ColourPicker::paintSwatch(HDC dc) const {
+  RECT client;
+  GetClientRect(swatch_, &client);
+  const bool enabled = IsWindowEnabled(swatch_) != FALSE;
+  UINT state = DFCS_BUTTONPUSH;
+  if (pressed_) state |= DFCS_PUSHED;
+  if (!enabled) state |= DFCS_INACTIVE;
+  fillRect(dc, client, GetSysColor(COLOR_BTNFACE));
+  RECT button = client;
+  DrawFrameControl(dc, &button, DFC_BUTTON, state);
+
+  const int shift = pressed_ ? 1 : 0;
+  constexpr int kArrowWidth = 7;
+  RECT sample = client;
+  InflateRect(&sample, -4, -4);
+  OffsetRect(&sample, shift, shift);
+  const bool roomForArrow = sample.right - sample.left > kArrowWidth * 3;
+  if (roomForArrow) sample.right -= kArrowWidth + 3;
+  if (sample.right > sample.left && sample.bottom > sample.top) {
+    fillRect(dc, sample, enabled ? displayColour(colour_) : GetSysColor(COLOR_BTNFACE));
+    frameRect(dc, sample, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  }
+  if (roomForArrow) {
+    // A small downward triangle right of the sample.
+    const int cx = sample.right + 2 + kArrowWidth / 2;
+    const int cy = (client.top + client.bottom) / 2 + shift;
+    HBRUSH brush = CreateSolidBrush(GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    for (int row = 0; row <= kArrowWidth / 2; ++row) {
+      RECT line{cx - kArrowWidth / 2 + row, cy - 1 + row, cx + kArrowWidth / 2 - row + 1, cy + row};
+      FillRect(dc, &line, brush);
+    }
+    DeleteObject(brush);
+  }
+  if (GetFocus() == swatch_) {
+    RECT focus = client;
+    InflateRect(&focus, -2, -2);
+    DrawFocusRect(dc, &focus);
+  }
+}
+
+void ColourPicker::paintPalette(HDC dc) const {
+  RECT client;
+  GetClientRect(palette_, &client);
+  fillRect(dc, client, GetSysColor(COLOR_MENU));
+
+  for (int item = 0; item < kMoreColoursItem; ++item) {
+    const RECT cell = itemRect(item);
+    fillRect(dc, cell, kPresets[static_cast<size_t>(item)]);
+    frameRect(dc, cell, GetSysColor(COLOR_BTNSHADOW));
+    if (item == selected_) {
+      RECT mark = cell;
+      InflateRect(&mark, 2, 2);
+      frameRect(dc, mark, GetSysColor(COLOR_HIGHLIGHT), 2);
+    }
+  }
+
+  const RECT entry = itemRect(kMoreColoursItem);
+  const int lineY = entry.top - kEntryGap / 2 - 1;
+  RECT line{entry.left, lineY, entry.right, lineY + 1};
+  fillRect(dc, line, GetSysColor(COLOR_BTNSHADOW));
+  const bool entrySelected = selected_ == kMoreColoursItem;
+  fillRect(dc, entry, GetSysColor(entrySelected ? COLOR_HIGHLIGHT : COLOR_MENU));
+  HGDIOBJ oldFont = SelectObject(dc, dialogFont());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(entrySelected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+  RECT text = entry;
+  DrawTextW(dc, kMoreColoursText, -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, oldFont);
+}
+
+}  // namespace qnv::ui
