@@ -8,6 +8,8 @@
 #include "app/win/SettingsFile.h"
 #include "commands/CommandTable.h"
 #include "commands/win/Commands.h"
+#include "commands/win/ContextMenu.h"
+#include "commands/win/Formatting.h"
 #include "ui/Text.h"
 
 namespace qnv {
@@ -66,6 +68,11 @@ bool EditorWindow::open(int showCommand) {
 bool EditorWindow::onCreate() {
   if (!editorBox_.create(hwnd(), kEditorBoxId, 0, 0, kDesignedBoxWidth, kDesignedBoxHeight, this)) return false;
   appState().richEditHelper->attach(hwnd(), kEditorBoxId);
+  if (fontColourPicker_.create(hwnd(), 8, 8, 48, 24)) {
+    fontColourPicker_.setVisible(false);
+    fontColourPicker_.setOnColourChosen([this] { applyPickedColour(*this); });
+    fontColourPicker_.setOnLostFocus([this] { fontColourPicker_.setVisible(false); });
+  }
   layOutEditorBox();
   applySettings();
   if (!appState().documentPath.empty()) openDocument(*this);
@@ -108,8 +115,12 @@ void EditorWindow::onContentChanged() {
   updateCaption(std::to_string(editorBox_.textLength()));
 }
 
-void EditorWindow::onCommand(int id, int code, HWND) {
-  if (id == kEditorBoxId && code == EN_CHANGE) onContentChanged();
+void EditorWindow::onCommand(int id, int code, HWND control) {
+  if (id == kEditorBoxId && code == EN_CHANGE) {
+    onContentChanged();
+  } else if (!control && code == 0) {
+    if (const auto command = commandOfMenuItem(id)) runCommand(*this, *command);
+  }
 }
 
 void EditorWindow::storeWindowSize() const {
@@ -159,7 +170,7 @@ void EditorWindow::onEditorKeyUp(int keyCode, int) {
   if (releasesCursorOnKeyUp(keyCode)) releaseCursor();
 }
 
-void EditorWindow::onEditorRightButtonDown() {}
+void EditorWindow::onEditorRightButtonDown() { showContextMenu(*this); }
 
 void EditorWindow::onEditorFocusLost() { releaseCursor(); }
 

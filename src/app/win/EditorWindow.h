@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "ui/ColourPicker.h"
 #include "ui/EditorBox.h"
 #include "ui/Prompts.h"
 #include "ui/Window.h"
@@ -21,6 +22,8 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
   bool open(int showCommand = SW_SHOW);
 
   ui::EditorBox& editorBox() { return editorBox_; }
+  // The hidden text-colour picker; only its palette is ever seen.
+  ui::ColourPicker& fontColourPicker() { return fontColourPicker_; }
   // The SaveDialog's values: the name chosen last stays for the next opening.
   ui::SaveDialogValues& saveDialog() { return saveDialog_; }
 
@@ -51,6 +54,7 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
   void storeWindowSize() const;
 
   ui::EditorBox editorBox_;
+  ui::ColourPicker fontColourPicker_;
   ui::SaveDialogValues saveDialog_;
 };
 

@@ -1,0 +1,40 @@
+#include "commands/win/ContextMenu.h"
+
+#include <windows.h>
+
+#include "app/win/EditorWindow.h"
+#include "ui/Handles.h"
+#include "ui/Text.h"
+
+namespace qnv {
+namespace {
+
+// Menu item ids are this base plus the row's index in the menu.
+constexpr int kFirstMenuItemId = 0x4000;
+
+}  // namespace
+
+void showContextMenu(EditorWindow& window) {
+  ui::UniqueMenu menu(CreatePopupMenu());
+  const auto entries = contextMenuEntries();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!entries[i].command) {
+      AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(menu.get(), MF_STRING, kFirstMenuItemId + i, ui::widen(entries[i].caption).c_str());
+    }
+  }
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pointer.x + 3, pointer.y + 3, 0,
+                 window.hwnd(), nullptr);
+}
+
+std::optional<CommandId> commandOfMenuItem(int itemId) {
+  const auto entries = contextMenuEntries();
+  const int index = itemId - kFirstMenuItemId;
+  if (index < 0 || index >= static_cast<int>(entries.size())) return std::nullopt;
+  return entries[static_cast<size_t>(index)].command;
+}
+
+}  // namespace qnv

@@ -1,0 +1,7 @@
+#include "crypto/win/EncryptWindow.h"
+
+namespace qnv {
+
+void runEncryptWindow(EditorWindow&) {}
+
+}  // namespace qnv

@@ -1,0 +1,7 @@
+#include "settings/win/SettingsWindow.h"
+
+namespace qnv {
+
+void openSettingsWindow() {}
+
+}  // namespace qnv
