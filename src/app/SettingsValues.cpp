@@ -90,8 +90,12 @@ struct KeyReader {
 };
 
 uint32_t effectsOf(const FontSettings& font) {
-  return (font.bold ? kBold : 0) | (font.italic ? kItalic : 0) | (font.underline ? kUnderline : 0) |
-         (font.strikeOut ? kStrikeOut : 0);
+  uint32_t effects = 0;
+  if (font.bold) effects |= kBold;
+  if (font.italic) effects |= kItalic;
+  if (font.underline) effects |= kUnderline;
+  if (font.strikeOut) effects |= kStrikeOut;
+  return effects;
 }
 
 }  // namespace
