@@ -95,8 +95,8 @@ bool EditorBox::create(HWND parent, int controlId, int left, int top, int width,
   LoadLibraryW(L"riched20.dll");
   events_ = events;
   hwnd_ = CreateWindowExW(0, RICHEDIT_CLASSW, L"",
-                          WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
-                              ES_AUTOVSCROLL | ES_WANTRETURN,
+                          WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
+                              ES_WANTRETURN,
                           left, top, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                           GetModuleHandleW(nullptr), nullptr);
   if (!hwnd_) return false;
