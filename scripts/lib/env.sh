@@ -101,11 +101,14 @@ qnv_ensure_display() {
   qnv_log "could not start Xvfb"; return 1
 }
 
+# Stops the private Xvfb, if one was started. Always succeeds: it runs from EXIT traps,
+# where a failing command would replace the script's own exit status.
 qnv_stop_display() {
   if [ -n "${QNV_XVFB_PID:-}" ]; then
-    qnv_wineserver -k 2>/dev/null
-    kill "$QNV_XVFB_PID" 2>/dev/null
-    wait "$QNV_XVFB_PID" 2>/dev/null
+    qnv_wineserver -k 2>/dev/null || true
+    kill "$QNV_XVFB_PID" 2>/dev/null || true
+    wait "$QNV_XVFB_PID" 2>/dev/null || true
     QNV_XVFB_PID=
   fi
+  return 0
 }
