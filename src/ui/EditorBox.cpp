@@ -115,8 +115,8 @@ LRESULT CALLBACK EditorBox::subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     return keyEventOf(static_cast<unsigned>(wParam), GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0,
                       GetKeyState(VK_MENU) < 0);
   };
-  if (events) {
-    switch (msg) {
+  try {
+    switch (events ? msg : 0) {
       case WM_KEYDOWN:
       case WM_SYSKEYDOWN: {
         const KeyEvent e = keyEvent();
@@ -135,14 +135,13 @@ LRESULT CALLBACK EditorBox::subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
       case WM_KILLFOCUS:
         events->onEditorFocusLost();
         break;
-      case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, &EditorBox::subclassProc, 1);
-        self->hwnd_ = nullptr;
-        break;
       default:
         break;
     }
-  } else if (msg == WM_NCDESTROY) {
+  } catch (...) {
+    // A failing handler must not stop the control from getting its message.
+  }
+  if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, &EditorBox::subclassProc, 1);
     self->hwnd_ = nullptr;
   }

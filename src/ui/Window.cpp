@@ -94,7 +94,13 @@ LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     self->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
-  return self->handleMessage(msg, wParam, lParam);
+  // No exception may cross into the system's code: a failing handler leaves the message to
+  // the default handling instead.
+  try {
+    return self->handleMessage(msg, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
 }
 
 LRESULT Window::defaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,7 +1,183 @@
 #include "settings/win/SettingsWindow.h"
 
-namespace qnv {
+#include <optional>
+#include <string>
 
-void openSettingsWindow() {}
+#include "app/SettingsValues.h"
+#include "app/win/AppState.h"
+#include "app/win/EditorWindow.h"
+#include "app/win/SettingsFile.h"
+#include "settings/win/FileAssociation.h"
+#include "ui/Text.h"
+
+namespace qnv {
+namespace {
+
+SettingsWindow* currentWindow = nullptr;
+
+// The pickers' values when there is no settings file, or when the file lacks their key.
+constexpr uint32_t kNoFileTextColour = 0xFFFFFF;
+constexpr uint32_t kNoFileHighlightColour = 255;
+
+uint32_t colourSetting(std::string_view key, uint32_t fallback) {
+  const std::optional<std::string> value = readSettingIfPresent(key);
+  return value ? parseSettingColour(*value) : fallback;
+}
+
+ui::FontDescription descriptionOf(const FontSettings& font) {
+  ui::FontDescription d;
+  d.bold = font.bold;
+  d.italic = font.italic;
+  d.underline = font.underline;
+  d.strikeOut = font.strikeOut;
+  d.size = font.size;
+  d.faceName = font.fontName;
+  return d;
+}
+
+}  // namespace
+
+ui::WindowDesign settingsWindowDesign() {
+  ui::WindowDesign design;
+  design.caption = L"设置";
+  design.left = 50;
+  design.top = 50;
+  design.width = 620;
+  design.height = 84;
+  design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  return design;
+}
+
+void openSettingsWindow() {
+  SettingsWindow window;
+  window.runModal(settingsWindowDesign());
+}
+
+SettingsWindow::~SettingsWindow() {
+  if (currentWindow == this) currentWindow = nullptr;
+}
+
+SettingsWindow* SettingsWindow::current() { return currentWindow; }
+
+bool SettingsWindow::onCreate() {
+  currentWindow = this;
+  // Left to right, as designed; positions and sizes in the client area.
+  if (!preview_.create(hwnd(), L"默认字体", 8, 8, 80, 40)) return false;
+  if (!textPicker_.create(hwnd(), 96, 16, 48, 24)) return false;
+  changeFontButton_ = addControl(L"BUTTON", L"更改", BS_PUSHBUTTON | WS_TABSTOP, 152, 15, 48, 24, kChangeFontButtonId);
+  if (!backgroundLabel_.create(hwnd(), L"背景色", 208, 8, 80, 40)) return false;
+  if (!backgroundPicker_.create(hwnd(), 296, 16, 48, 24)) return false;
+  if (!highlightLabel_.create(hwnd(), L"高亮颜色", 352, 8, 80, 40)) return false;
+  if (!highlightPicker_.create(hwnd(), 440, 16, 48, 24)) return false;
+  associateButton_ =
+      addControl(L"BUTTON", L"关联文件", BS_PUSHBUTTON | WS_TABSTOP, 507, 16, 88, 24, kAssociateButtonId);
+  if (!changeFontButton_ || !associateButton_) return false;
+
+  // The two captions beside the pickers are drawn in the window's own font and colour.
+  ui::FontDescription plain;
+  LOGFONTW dialog{};
+  if (GetObjectW(ui::dialogFont(), sizeof dialog, &dialog)) {
+    plain.faceName = ui::narrow(dialog.lfFaceName);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (dialog.lfHeight != 0) plain.size = MulDiv(dialog.lfHeight < 0 ? -dialog.lfHeight : dialog.lfHeight, 72, dpi);
+  }
+  for (ui::TransparentLabel* label : {&backgroundLabel_, &highlightLabel_}) {
+    label->setFont(plain);
+    label->setTextColour(kAutomaticColour);
+  }
+
+  textPicker_.setOnColourChosen([this] { storeTextColour(); });
+  backgroundPicker_.setOnColourChosen([this] { storeBackgroundColour(); });
+  highlightPicker_.setOnColourChosen([this] { storeHighlightColour(); });
+
+  fillSettingsWindow();
+  return true;
+}
+
+void SettingsWindow::fillSettingsWindow() {
+  ui::FontDescription font;  // 9-point "宋体", no flags
+  if (settingsExist()) {
+    // Key order: 加粗, 倾斜, 下划线, 删除线, 字体大小, 字体名称, 字体色, 高亮色, 背景色.
+    font = descriptionOf(readFontSettings(settingsReader()));
+    preview_.setFont(font);
+    const uint32_t text = colourSetting(key::kTextColour, kNoFileTextColour);
+    preview_.setTextColour(text);
+    textPicker_.setColour(text);
+    highlightPicker_.setColour(colourSetting(key::kHighlightColour, kNoFileHighlightColour));
+    backgroundPicker_.setColour(colourSetting(key::kBackgroundColour, appState().backgroundColour));
+    return;
+  }
+  font.faceName = std::string(kDefaultFontName);
+  font.size = kDefaultFontSize;
+  preview_.setFont(font);
+  preview_.setTextColour(kNoFileTextColour);
+  textPicker_.setColour(kNoFileTextColour);
+  highlightPicker_.setColour(kNoFileHighlightColour);
+  // The background the editor box was given at its creation.
+  backgroundPicker_.setColour(appState().backgroundColour);
+}
+
+void SettingsWindow::changeDefaultFont() {
+  if (!ui::prompts().chooseFont(fontDialog_)) return;
+  const std::string faceName = ui::narrow(fontDialog_.fontName);
+  writeFlagSetting(key::kBold, fontDialog_.bold);
+  writeFlagSetting(key::kItalic, fontDialog_.italic);
+  writeFlagSetting(key::kUnderline, fontDialog_.underline);
+  writeFlagSetting(key::kStrikeOut, fontDialog_.strikeOut);
+  writeIntSetting(key::kFontSize, fontDialog_.size);
+  writeSetting(key::kFontName, faceName);
+
+  ui::FontDescription font;
+  font.faceName = faceName;
+  font.size = fontDialog_.size;
+  font.bold = fontDialog_.bold;
+  font.italic = fontDialog_.italic;
+  font.underline = fontDialog_.underline;
+  font.strikeOut = fontDialog_.strikeOut;
+  preview_.setFont(font);  // the dialog's colour is not used
+}
+
+void SettingsWindow::storeTextColour() {
+  const uint32_t colour = textPicker_.colour();
+  writeColourSetting(key::kTextColour, colour);
+  preview_.setTextColour(colour);
+}
+
+void SettingsWindow::storeBackgroundColour() { writeColourSetting(key::kBackgroundColour, backgroundPicker_.colour()); }
+
+void SettingsWindow::storeHighlightColour() {
+  const uint32_t colour = highlightPicker_.colour();
+  writeColourSetting(key::kHighlightColour, colour);
+  appState().highlightColour = colour;
+}
+
+void SettingsWindow::associate() {
+  const EditorWindow* editor = EditorWindow::current();
+  associateFiles(editor ? editor->hwnd() : hwnd());
+}
+
+void SettingsWindow::onDestroy() {
+  if (currentWindow == this) currentWindow = nullptr;
+}
+
+void SettingsWindow::onCommand(int id, int code, HWND control) {
+  if (!control || code != BN_CLICKED) return;
+  if (id == kChangeFontButtonId) {
+    changeDefaultFont();
+  } else if (id == kAssociateButtonId) {
+    associate();
+  }
+}
+
+LRESULT SettingsWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  try {
+    return Window::handleMessage(msg, wParam, lParam);
+  } catch (...) {
+    // A handler that failed leaves the window as it was; nothing leaves the procedure.
+    return msg == WM_CREATE ? -1 : defaultHandling(msg, wParam, lParam);
+  }
+}
 
 }  // namespace qnv

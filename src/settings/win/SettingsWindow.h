@@ -1,10 +1,75 @@
 #pragma once
 // The settings window: default font, text colour, background, highlight colour, and the
-// file association.
+// file association. Every change is written to the settings file at once; of the running
+// editor only the highlight colour follows at once, the rest at the next start.
+#include <windows.h>
+
+#include "ui/ColourPicker.h"
+#include "ui/Prompts.h"
+#include "ui/TransparentLabel.h"
+#include "ui/Window.h"
 
 namespace qnv {
 
-// Loads the settings window modally without an owner and returns when it has closed.
+// Loads the settings window modally without an owner and returns when it has closed. The
+// window is built anew at every opening.
 void openSettingsWindow();
+
+class SettingsWindow : public ui::Window {
+ public:
+  static constexpr int kChangeFontButtonId = 201;
+  static constexpr int kAssociateButtonId = 202;
+
+  SettingsWindow() = default;
+  ~SettingsWindow() override;
+
+  // The open settings window, else nullptr.
+  static SettingsWindow* current();
+
+  // The created event: the controls take the settings file's values, or the built-in
+  // ones without a file; a key the file lacks takes its built-in value too.
+  void fillSettingsWindow();
+  // "更改": the window's own font dialog, then its values stored and shown in the preview.
+  // A cancelled dialog stores nothing and leaves the preview as it was.
+  void changeDefaultFont();
+  // The pickers' colour-chosen events.
+  void storeTextColour();
+  void storeBackgroundColour();
+  void storeHighlightColour();
+  // "关联文件".
+  void associate();
+
+  // 透明标签1: the preview of the default font and text colour.
+  ui::TransparentLabel& previewLabel() { return preview_; }
+  ui::TransparentLabel& backgroundLabel() { return backgroundLabel_; }
+  ui::TransparentLabel& highlightLabel() { return highlightLabel_; }
+  ui::ColourPicker& textColourPicker() { return textPicker_; }
+  ui::ColourPicker& backgroundPicker() { return backgroundPicker_; }
+  ui::ColourPicker& highlightPicker() { return highlightPicker_; }
+  HWND changeFontButton() const { return changeFontButton_; }
+  HWND associateButton() const { return associateButton_; }
+  // The window's own font dialog; its values live as long as the window.
+  const ui::FontDialogValues& fontDialog() const { return fontDialog_; }
+
+ protected:
+  LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool onCreate() override;
+  void onCommand(int id, int code, HWND control) override;
+  void onDestroy() override;
+
+ private:
+  ui::TransparentLabel preview_;
+  ui::TransparentLabel backgroundLabel_;
+  ui::TransparentLabel highlightLabel_;
+  ui::ColourPicker textPicker_;
+  ui::ColourPicker backgroundPicker_;
+  ui::ColourPicker highlightPicker_;
+  HWND changeFontButton_ = nullptr;
+  HWND associateButton_ = nullptr;
+  ui::FontDialogValues fontDialog_;
+};
+
+// The designed window: caption "设置", outer size 620 x 84 at 50, 50.
+ui::WindowDesign settingsWindowDesign();
 
 }  // namespace qnv
