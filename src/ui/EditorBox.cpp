@@ -218,6 +218,8 @@ std::string EditorBox::context() const {
   es.dwCookie = reinterpret_cast<DWORD_PTR>(&state);
   es.pfnCallback = streamOutCallback;
   SendMessageW(hwnd_, EM_STREAMOUT, contextType_ == kRichText ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&es));
+  // Some versions of the control end the stream with a zero byte; a document has no terminator.
+  while (!out.empty() && out.back() == '\0') out.pop_back();
   return out;
 }
 

@@ -1,5 +1,8 @@
 #include "support/WinTestSupport.h"
 
+#include <map>
+#include <memory>
+#include <gtest/gtest.h>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -69,6 +72,81 @@ std::string readFileBytes(const std::filesystem::path& path) {
 void writeFileBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+HWND threadWindowWithCaption(const std::wstring& caption);
+
+namespace {
+
+struct Watch {
+  std::wstring caption;
+  std::function<void(HWND)> action;
+  std::shared_ptr<bool> ran;
+  std::chrono::steady_clock::time_point deadline;
+};
+
+std::map<UINT_PTR, Watch>& watches() {
+  static std::map<UINT_PTR, Watch> all;
+  return all;
+}
+
+struct FindState {
+  const std::wstring* caption;
+  HWND found;
+};
+
+BOOL CALLBACK findByCaption(HWND hwnd, LPARAM lParam) {
+  auto* state = reinterpret_cast<FindState*>(lParam);
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  if (IsWindowVisible(hwnd) && *state->caption == text) {
+    state->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+
+void CALLBACK watchTick(HWND, UINT, UINT_PTR id, DWORD) {
+  auto it = watches().find(id);
+  if (it == watches().end()) return;
+  Watch& watch = it->second;
+  HWND window = threadWindowWithCaption(watch.caption);
+  const auto now = std::chrono::steady_clock::now();
+  if (!*watch.ran) {
+    if (window) {
+      *watch.ran = true;  // before acting: the action may run this loop again
+      watch.deadline = now + std::chrono::seconds(10);
+      auto action = watch.action;
+      action(window);
+    } else if (now > watch.deadline) {
+      KillTimer(nullptr, id);
+      watches().erase(id);
+    }
+    return;
+  }
+  if (!window) {
+    KillTimer(nullptr, id);
+    watches().erase(id);
+  } else if (now > watch.deadline) {
+    ADD_FAILURE() << "the window stayed open after its action";
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<bool> whenWindowShows(const std::wstring& caption, std::function<void(HWND)> action) {
+  auto ran = std::make_shared<bool>(false);
+  const UINT_PTR id = SetTimer(nullptr, 0, 10, watchTick);
+  watches()[id] = Watch{caption, std::move(action), ran, std::chrono::steady_clock::now() + std::chrono::seconds(20)};
+  return ran;
+}
+
+HWND threadWindowWithCaption(const std::wstring& caption) {
+  FindState state{&caption, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), findByCaption, reinterpret_cast<LPARAM>(&state));
+  return state.found;
 }
 
 }  // namespace qnv::test

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace qnv::test {
@@ -35,6 +36,15 @@ class TempDir {
 
 std::string readFileBytes(const std::filesystem::path& path);
 void writeFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// Watches for a window with `caption` from inside whichever message loop this thread runs
+// (a modal window's included) and runs the action on it once; the flag tells whether it
+// ran. A window still open twenty seconds after its action is closed, so that a failing
+// test fails instead of hanging.
+// A window of this thread with exactly this caption, or nullptr.
+HWND threadWindowWithCaption(const std::wstring& caption);
+
+std::shared_ptr<bool> whenWindowShows(const std::wstring& caption, std::function<void(HWND)> action);
 
 // Converts a path of the build machine (/work/...) to the path Wine shows for it (Z:\work\...).
 std::wstring hostPathToWindows(const std::string& hostPath);

@@ -47,6 +47,7 @@ TEST_F(EditorBoxTest, ContextStreamsRtfOrTextAndTakesHeaderlessTextAsPlain) {
   EXPECT_TRUE(box.selectionCharFormat().effects & kBold);
   const std::string rtf = box.context();
   EXPECT_EQ(rtf.rfind("{\\rtf", 0), 0u);
+  EXPECT_EQ(rtf.back(), '}') << "no terminator after the document";
   box.setContext(rtf);
   box.setContextType(0);
   EXPECT_EQ(box.context(), "bold text");

@@ -5,6 +5,7 @@
 #include "app/win/EditorWindow.h"
 #include "app/win/FileWrite.h"
 #include "crypto/ProtectedFormat.h"
+#include "crypto/win/EncryptWindow.h"
 #include "crypto/win/UnlockWindow.h"
 #include "ui/Prompts.h"
 #include "ui/Text.h"
@@ -15,6 +16,20 @@ namespace {
 void reportUnreadable(const std::wstring& path, unsigned long error) {
   ui::showMessage(L"无法读取文件，已打开空白文档。保存时将询问新的文件名，原文件不会被覆盖。\r\n" + path + L"\r\n" +
                   ui::systemMessage(error));
+}
+
+// For a document unlocked from a protected file in this run: asks whether the save keeps
+// the protection. Always false for any other document.
+bool keepsProtection() {
+  if (appState().protectedCheckValue.empty()) return false;
+  return ui::showMessage(L"此文档原为加密文档，是否继续加密保存？", ui::kDefaultMessageCaption,
+                         ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes;
+}
+
+// Writes the document to the target, protected with the kept check value or as it is.
+bool writeDocument(EditorWindow& window, const std::wstring& target, bool protect) {
+  if (protect) return writeProtectedDocument(window, target, appState().protectedCheckValue);
+  return writeDocumentFile(target, window.editorBox().context());
 }
 
 }  // namespace
@@ -60,18 +75,20 @@ bool writeDocumentFile(const std::wstring& target, std::string_view bytes) {
 }
 
 bool saveDocument(EditorWindow& window) {
+  const bool protect = keepsProtection();
   const std::optional<std::wstring> target = chooseSaveTarget(window);
   if (!target) return false;
-  if (!writeDocumentFile(*target, window.editorBox().context())) return false;
+  if (!writeDocument(window, *target, protect)) return false;
   appState().isModified = 0;
   return true;
 }
 
 bool saveAndExit(EditorWindow& window) {
+  const bool protect = keepsProtection();
   const std::optional<std::wstring> target = chooseSaveTarget(window);
   if (!target) return false;
   ShowWindow(window.hwnd(), SW_HIDE);
-  if (!writeDocumentFile(*target, window.editorBox().context())) {
+  if (!writeDocument(window, *target, protect)) {
     ShowWindow(window.hwnd(), SW_SHOW);
     return false;
   }

@@ -15,11 +15,14 @@ inline constexpr unsigned long long kMaxDocumentBytes = 256ull << 20;
 // the unlock window, and sets the caption.
 void openDocument(EditorWindow& window);
 
-// Ctrl+S. Returns whether the document was written.
+// Ctrl+S. A document unlocked from a protected file in this run is first offered to be
+// written protected again, with the password that unlocked it. Returns whether the
+// document was written.
 bool saveDocument(EditorWindow& window);
 
-// The close prompt's Yes: writes the document and ends the program. Returns false (the
-// close is refused and the window shown again) when the user cancelled or the write failed.
+// The close prompt's Yes: writes the document (asking about the protection as Ctrl+S does)
+// and ends the program. Returns false (the close is refused and the window shown again)
+// when the user cancelled or the write failed.
 bool saveAndExit(EditorWindow& window);
 
 // Where a save writes: documentPath when the document has one, otherwise a name chosen in

@@ -1,7 +1,217 @@
 #include "crypto/win/EncryptWindow.h"
 
-namespace qnv {
+#include <commctrl.h>
 
-void runEncryptWindow(EditorWindow&) {}
+#include <new>
+#include <utility>
+
+#include "app/PathNames.h"
+#include "app/win/AppState.h"
+#include "app/win/Document.h"
+#include "app/win/EditorWindow.h"
+#include "crypto/Digest.h"
+#include "crypto/ProtectedFormat.h"
+#include "ui/Prompts.h"
+#include "ui/Text.h"
+
+namespace qnv {
+namespace {
+
+constexpr UINT_PTR kPasswordBoxSubclassId = 1;
+
+template <typename Text>
+void wipe(Text& text) {
+  if (!text.empty()) SecureZeroMemory(text.data(), text.size() * sizeof(text[0]));
+  text.clear();
+}
+
+std::wstring windowText(HWND hwnd) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void reportSaveFailure(const std::wstring& target, unsigned long error) {
+  ui::showMessage(L"保存失败\r\n" + target + L"\r\n" + ui::systemMessage(error));
+}
+
+}  // namespace
+
+ProtectedWorkHooks& protectedWorkHooks() {
+  static ProtectedWorkHooks hooks = [] {
+    ProtectedWorkHooks h;
+    h.checkValue = [](std::string_view passwordBytes) { return passwordCheckValue(passwordBytes); };
+    h.processEvents = ui::processPendingEvents;
+    return h;
+  }();
+  return hooks;
+}
+
+void resetProtectedWorkHooks() {
+  ProtectedWorkHooks& hooks = protectedWorkHooks();
+  hooks.checkValue = [](std::string_view passwordBytes) { return passwordCheckValue(passwordBytes); };
+  hooks.processEvents = ui::processPendingEvents;
+  hooks.pumpInterval = EventPump::kDefaultInterval;
+}
+
+EventPump makeProtectedWorkPump() {
+  const ProtectedWorkHooks& hooks = protectedWorkHooks();
+  return EventPump(hooks.processEvents, hooks.pumpInterval);
+}
+
+// --- PasswordWindow ---------------------------------------------------------------------
+
+ui::WindowDesign passwordWindowDesign(const std::wstring& caption) {
+  ui::WindowDesign design;
+  design.caption = caption;
+  design.left = 50;
+  design.top = 50;
+  design.width = 252;
+  design.height = 50;
+  design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  return design;
+}
+
+bool PasswordWindow::onCreate() {
+  passwordBox_ = addControl(L"EDIT", L"", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, 0, 0, 168, 24, kPasswordBoxId,
+                            WS_EX_CLIENTEDGE);
+  actionButton_ = addControl(L"BUTTON", buttonText_, WS_TABSTOP | BS_PUSHBUTTON, 168, 0, 80, 24, kActionButtonId);
+  if (!passwordBox_ || !actionButton_) return false;
+  SendMessageW(passwordBox_, EM_SETPASSWORDCHAR, L'*', 0);
+  SetWindowSubclass(passwordBox_, &PasswordWindow::passwordBoxProc, kPasswordBoxSubclassId,
+                    reinterpret_cast<DWORD_PTR>(this));
+  return true;
+}
+
+PasswordWindow::~PasswordWindow() {
+  // The box outlives this part of the object while the base class destroys the window.
+  if (passwordBox_) RemoveWindowSubclass(passwordBox_, &PasswordWindow::passwordBoxProc, kPasswordBoxSubclassId);
+}
+
+LRESULT PasswordWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SETFOCUS && passwordBox_) {
+    SetFocus(passwordBox_);
+    return 0;
+  }
+  return Window::handleMessage(msg, wParam, lParam);
+}
+
+// The action lets the event loop run; closing the window under it would pull the controls
+// away from the running handler. It closes itself when it has finished.
+bool PasswordWindow::onCloseQuery() { return !busy_; }
+
+void PasswordWindow::onCommand(int id, int code, HWND) {
+  if (id == kActionButtonId && code == BN_CLICKED) activate();
+}
+
+LRESULT CALLBACK PasswordWindow::passwordBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                 DWORD_PTR data) {
+  auto* self = reinterpret_cast<PasswordWindow*>(data);
+  if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && wParam == VK_RETURN) {
+    self->activate();
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, &PasswordWindow::passwordBoxProc, kPasswordBoxSubclassId);
+    self->passwordBox_ = nullptr;
+  }
+  // The box always gets the key afterwards.
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+void PasswordWindow::activate() {
+  if (busy_ || !passwordBox_) return;
+  busy_ = true;
+  EnableWindow(actionButton_, FALSE);
+  std::wstring password;
+  try {
+    password = windowText(passwordBox_);
+    act(password);
+  } catch (const std::bad_alloc&) {
+    ui::showMessage(ui::systemMessage(ERROR_NOT_ENOUGH_MEMORY));
+  } catch (...) {
+    ui::showMessage(ui::systemMessage(ERROR_INTERNAL_ERROR));
+  }
+  wipe(password);
+  busy_ = false;
+  if (actionButton_ && IsWindow(actionButton_)) EnableWindow(actionButton_, TRUE);
+}
+
+// --- EncryptWindow ----------------------------------------------------------------------
+
+ui::WindowDesign encryptWindowDesign() { return passwordWindowDesign(L"请输入加密密码"); }
+
+void EncryptWindow::act(const std::wstring& password) {
+  encryptAndSave(editor_, password);
+  close();
+}
+
+void runEncryptWindow(EditorWindow& window) {
+  {
+    EncryptWindow encryptWindow(window);
+    encryptWindow.runModal(encryptWindowDesign());
+  }
+  // The editor was disabled while the window was up; give it the keyboard back.
+  if (window.isAlive() && IsWindowVisible(window.hwnd())) {
+    SetForegroundWindow(window.hwnd());
+    SetFocus(window.editorBox().hwnd());
+  }
+}
+
+bool writeProtectedDocument(EditorWindow& window, const std::wstring& target, std::string_view checkValue) {
+  // The windows are repainted while a long document is encoded, but take no input: the
+  // document must not change, nor another save start, before this one has finished.
+  HWND focus = GetFocus();
+  bool written = false;
+  {
+    ui::ProgramModality modality;
+    EventPump pump = makeProtectedWorkPump();
+    std::string content;
+    bool built = false;
+    try {
+      const std::string document = window.editorBox().context();
+      pump.poll();
+      content = protectedFileContent(document, checkValue, &pump);
+      built = true;
+    } catch (const std::bad_alloc&) {
+      reportSaveFailure(target, ERROR_NOT_ENOUGH_MEMORY);
+    }
+    if (built) {
+      pump.poll();
+      written = writeDocumentFile(target, content);
+    }
+  }
+  if (focus && IsWindow(focus) && IsWindowVisible(focus)) SetFocus(focus);
+  return written;
+}
+
+bool encryptAndSave(EditorWindow& window, std::wstring_view password) {
+  AppState& state = appState();
+  std::wstring target;
+  if (!state.documentPath.empty() && !state.documentPathDetached) {
+    target = ui::widen(state.documentPath);
+  } else {
+    ui::SaveDialogValues& dialog = window.saveDialog();
+    if (!ui::prompts().saveFileName(dialog)) return false;
+    if (extensionOf(ui::narrow(dialog.fileName)) != kDocumentExtension) {
+      ui::showMessage(L"文件类型必须为.qnv");
+      return false;
+    }
+    target = dialog.fileName;
+  }
+
+  std::string passwordBytes = ui::toAnsi(password);
+  const std::string checkValue = protectedWorkHooks().checkValue(passwordBytes);
+  wipe(passwordBytes);
+  if (checkValue.empty()) {
+    ui::showMessage(L"无法计算密码校验值，文件未保存。");
+    return false;
+  }
+
+  if (!writeProtectedDocument(window, target, checkValue)) return false;
+  state.isModified = 0;
+  // A document unlocked in this run now carries this password; later saves that keep the
+  // protection use it.
+  if (!state.protectedCheckValue.empty()) state.protectedCheckValue = checkValue;
+  return true;
+}
 
 }  // namespace qnv

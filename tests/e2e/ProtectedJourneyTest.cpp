@@ -1,0 +1,141 @@
+// Journeys through protecting a document with F1 and unlocking it at the next start.
+#include <gtest/gtest.h>
+
+#include "crypto/Digest.h"
+#include "crypto/ProtectedFormat.h"
+#include "e2e/Driver.h"
+#include "ui/Text.h"
+
+namespace qnv::e2e {
+namespace {
+
+const std::wstring kTitle = L"\u3000\u3000qvn-编辑器\u3000\u3000当前长度为:";
+const std::wstring kEncryptCaption = L"请输入加密密码";
+const std::wstring kUnlockCaption = L"请输入密码解锁文件";
+constexpr int kPasswordBoxId = 1;
+
+// The text of the editor's rich-edit box.
+std::wstring editorText(HWND editor) { return windowText(GetDlgItem(editor, 100)); }
+
+// Types the password into a password window and presses Enter there. (Another process
+// cannot read a password box, so the keys are checked by what they do.)
+void enterPassword(const Session& s, HWND window, const std::wstring& password) {
+  s.focus(window);
+  s.typeText(password);
+  s.pressChord({VK_RETURN});
+}
+
+std::optional<std::string> unlockFile(const std::filesystem::path& path, const std::wstring& password) {
+  const std::string text = textUpToFirstNul(test::readFileBytes(path));
+  if (!isProtectedText(text)) return std::nullopt;
+  return decryptText(removeProtectedMarker(text), passwordCheckValue(ui::toAnsi(password)), nullptr);
+}
+
+TEST(ProtectedJourney, ProtectWithF1ThenUnlockAtTheNextStart) {
+  Session first;
+  const auto doc = first.folder() / L"日记 本.txt";
+  test::writeFileBytes(doc, "\xD6\xD0\xCE\xC4\xB1\xCA\xBC\xC7\r\nline two");  // 中文笔记
+  first.start(L"\"" + doc.wstring() + L"\"");
+  HWND editor = first.editorWindow();
+  ASSERT_TRUE(editor);
+  ASSERT_TRUE(waitFor([&] { return windowText(editor).rfind(L"日记 本.txt" + kTitle, 0) == 0; }));
+
+  first.focus(editor);
+  first.pressChord({VK_F1});
+  HWND encrypt = first.waitForCaption(kEncryptCaption);
+  ASSERT_TRUE(encrypt);
+  enterPassword(first, encrypt, L"密码1");
+  ASSERT_TRUE(waitFor([&] { return test::readFileBytes(doc).rfind(".qnv", 0) == 0; })) << "written protected";
+  EXPECT_TRUE(waitFor([&] { return !IsWindow(encrypt); })) << "the window closes";
+  const auto document = unlockFile(doc, L"密码1");
+  ASSERT_TRUE(document);
+  EXPECT_NE(document->find("\\'d6\\'d0\\'ce\\'c4\\'b1\\'ca\\'bc\\'c7"), std::string::npos) << *document;
+
+  // Saved, so closing asks nothing.
+  first.requestClose();
+  EXPECT_EQ(first.waitForExit(), 0u);
+  const std::string protectedBytes = test::readFileBytes(doc);
+
+  Session second;
+  second.start(L"\"" + doc.wstring() + L"\"");
+  HWND unlock = second.waitForCaption(kUnlockCaption);
+  ASSERT_TRUE(unlock);
+  enterPassword(second, unlock, L"密码1");
+  editor = second.editorWindow();
+  ASSERT_TRUE(editor);
+  EXPECT_TRUE(waitFor([&] { return editorText(editor).find(L"中文笔记") == 0; })) << ui::narrow(editorText(editor));
+  EXPECT_NE(editorText(editor).find(L"line two"), std::wstring::npos);
+  EXPECT_EQ(windowText(editor), kTitle) << "neither name nor length";
+
+  // Not modified: closing asks nothing and the file keeps its bytes.
+  second.requestClose();
+  EXPECT_EQ(second.waitForExit(), 0u);
+  EXPECT_EQ(test::readFileBytes(doc), protectedBytes);
+}
+
+TEST(ProtectedJourney, AWrongPasswordThenTheRightOne) {
+  Session s;
+  const auto doc = s.folder() / L"秘密.qnv";
+  std::filesystem::copy_file(test::dataDir() / L"protected" / L"chinese-password.qnv", doc);
+  s.start(L"\"" + doc.wstring() + L"\"");
+  HWND unlock = s.waitForCaption(kUnlockCaption);
+  ASSERT_TRUE(unlock);
+  enterPassword(s, unlock, L"错的");
+
+  HWND box = s.waitForMessageBox(L"信息：");
+  ASSERT_TRUE(box);
+  EXPECT_EQ(messageBoxText(box), L"密码错误，请重新输入。");
+  s.clickButton(box, IDOK);
+  ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }));
+  EXPECT_TRUE(IsWindowVisible(unlock)) << "another try";
+  EXPECT_TRUE(GetDlgItem(unlock, kPasswordBoxId));
+
+  enterPassword(s, unlock, L"密码");
+  HWND editor = s.editorWindow();
+  ASSERT_TRUE(editor);
+  EXPECT_TRUE(waitFor([&] { return editorText(editor).find(L"你好，世界") == 0; })) << ui::narrow(editorText(editor));
+  EXPECT_NE(editorText(editor).find(L"第二行"), std::wstring::npos);
+  s.requestClose();
+  EXPECT_EQ(s.waitForExit(), 0u);
+}
+
+TEST(ProtectedJourney, ClosingTheUnlockWindowLeavesAnEmptyDocumentAndTheFileAlone) {
+  Session s;
+  const auto doc = s.folder() / L"秘密.qnv";
+  std::filesystem::copy_file(test::dataDir() / L"protected" / L"chinese-password.qnv", doc);
+  const std::string protectedBytes = test::readFileBytes(doc);
+  s.start(L"\"" + doc.wstring() + L"\"");
+  HWND unlock = s.waitForCaption(kUnlockCaption);
+  ASSERT_TRUE(unlock);
+  PostMessageW(unlock, WM_CLOSE, 0, 0);  // the close box
+
+  HWND editor = s.editorWindow();
+  ASSERT_TRUE(editor);
+  EXPECT_TRUE(waitFor([&] { return windowText(editor) == kTitle; }));
+  EXPECT_EQ(editorText(editor), L"");
+
+  // Ctrl+S asks for a name instead of writing over the protected file.
+  s.focus(editor);
+  s.typeText(L"新");
+  ASSERT_TRUE(waitFor([&] { return windowText(editor) == kTitle + L"1"; }));
+  s.pressChord({VK_CONTROL, 'S'});
+  HWND dialog = s.waitForCaption(L"保存为");
+  ASSERT_TRUE(dialog);
+  s.clickButton(dialog, IDCANCEL);
+  ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); }));
+  EXPECT_EQ(test::readFileBytes(doc), protectedBytes);
+
+  // Leave without saving.
+  s.requestClose();
+  HWND ask = s.waitForMessageBox(L"是否保存");
+  ASSERT_TRUE(ask);
+  s.clickButton(ask, IDNO);
+  HWND quit = s.waitForMessageBox(L"退出？");
+  ASSERT_TRUE(quit);
+  s.clickButton(quit, IDYES);
+  EXPECT_EQ(s.waitForExit(), 0u);
+  EXPECT_EQ(test::readFileBytes(doc), protectedBytes);
+}
+
+}  // namespace
+}  // namespace qnv::e2e

@@ -1,0 +1,413 @@
+// The encrypt window (F1) in-process: its design, the target rules, Enter in the password
+// box, a second activation while saving, a failing hash service or write, and documents
+// that come back unchanged through the unlock routine.
+#include <gtest/gtest.h>
+
+#include <richedit.h>
+
+#include <map>
+#include <memory>
+
+#include "app/win/AppState.h"
+#include "app/win/Document.h"
+#include "app/win/EditorWindow.h"
+#include "app/win/SettingsFile.h"
+#include "crypto/Digest.h"
+#include "crypto/ProtectedFormat.h"
+#include "crypto/win/EncryptWindow.h"
+#include "crypto/win/UnlockWindow.h"
+#include "support/ScriptedPrompts.h"
+#include "support/WinTestSupport.h"
+#include "ui/Text.h"
+
+namespace qnv {
+namespace {
+
+using ui::MessageAnswer;
+using ui::MessageButtons;
+
+const std::wstring kEncryptCaption = L"请输入加密密码";
+const std::wstring kUnlockCaption = L"请输入密码解锁文件";
+
+// GBK bytes of "中文笔记".
+const std::string kGbkNote = "\xD6\xD0\xCE\xC4\xB1\xCA\xBC\xC7";
+
+// The document a protected file holds for a password, or nullopt when it does not open.
+std::optional<std::string> unlockFile(const std::filesystem::path& path, const std::wstring& password) {
+  const std::string text = textUpToFirstNul(test::readFileBytes(path));
+  if (!isProtectedText(text)) return std::nullopt;
+  return decryptText(removeProtectedMarker(text), passwordCheckValue(ui::toAnsi(password)), nullptr);
+}
+
+// The editor's document as a protected file holds it: the control's RTF stream ends with
+// a zero byte, and a document ends at its first zero byte.
+std::string documentOf(EditorWindow& editor) { return textUpToFirstNul(editor.editorBox().context()); }
+
+void typePassword(HWND window, const std::wstring& password) {
+  SetWindowTextW(GetDlgItem(window, PasswordWindow::kPasswordBoxId), password.c_str());
+}
+
+void clickAction(HWND window) {
+  SendMessageW(GetDlgItem(window, PasswordWindow::kActionButtonId), BM_CLICK, 0, 0);
+}
+
+class EncryptWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    resetAppState();
+    resetProtectedWorkHooks();
+    setSettingsPath((dir / L"配置.ini").wstring());
+  }
+  void TearDown() override {
+    encryptWindow.reset();
+    window.reset();
+    test::pumpMessages();
+    resetProtectedWorkHooks();
+    setSettingsPath({});
+  }
+
+  EditorWindow& open(const std::wstring& document = {}) {
+    appState().documentPath = ui::narrow(document);
+    window = std::make_unique<EditorWindow>();
+    EXPECT_TRUE(window->open(SW_SHOWNOACTIVATE));
+    test::pumpMessages();
+    return *window;
+  }
+
+  void type(const std::wstring& text) {
+    SendMessageW(window->editorBox().hwnd(), EM_SETSEL, -1, -1);
+    SendMessageW(window->editorBox().hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    test::pumpMessages();
+  }
+
+  // Opens the encrypt window without its modal loop, types the password and presses the
+  // button; returns once the window has closed.
+  void encryptThroughWindow(const std::wstring& password) {
+    encryptWindow = std::make_unique<EncryptWindow>(*window);
+    ASSERT_TRUE(encryptWindow->create(encryptWindowDesign()));
+    ShowWindow(encryptWindow->hwnd(), SW_SHOWNOACTIVATE);
+    typePassword(encryptWindow->hwnd(), password);
+    clickAction(encryptWindow->hwnd());
+    EXPECT_TRUE(test::pumpUntil([&] { return !encryptWindow->isAlive(); })) << "the window closes after acting";
+  }
+
+  test::TempDir dir;
+  test::ScriptedPrompts prompts;
+  std::unique_ptr<EditorWindow> window;
+  std::unique_ptr<EncryptWindow> encryptWindow;
+};
+
+TEST_F(EncryptWindowTest, BothPasswordWindowsAreAsDesigned) {
+  EditorWindow& w = open();
+  struct Case {
+    const char* name;
+    std::unique_ptr<PasswordWindow> window;
+    ui::WindowDesign design;
+    std::wstring caption;
+    std::wstring button;
+  };
+  Case cases[2];
+  cases[0] = {"encrypt", std::make_unique<EncryptWindow>(w), encryptWindowDesign(), kEncryptCaption, L"加密保存"};
+  cases[1] = {"unlock", std::make_unique<UnlockWindow>(w), unlockWindowDesign(), kUnlockCaption, L"解密文件"};
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(c.window->create(c.design));
+    HWND hwnd = c.window->hwnd();
+    EXPECT_EQ(c.window->caption(), c.caption);
+    EXPECT_EQ(GetWindow(hwnd, GW_OWNER), nullptr);
+    const RECT outer = c.window->outerRect();
+    EXPECT_EQ(outer.left, 50);
+    EXPECT_EQ(outer.top, 50);
+    EXPECT_EQ(outer.right - outer.left, 252);
+    EXPECT_EQ(outer.bottom - outer.top, 50);
+
+    const auto clientRect = [hwnd](HWND control) {
+      RECT r;
+      GetWindowRect(control, &r);
+      MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+      return r;
+    };
+    const RECT box = clientRect(c.window->passwordBox());
+    EXPECT_EQ(box.left, 0);
+    EXPECT_EQ(box.top, 0);
+    EXPECT_EQ(box.right - box.left, 168);
+    EXPECT_EQ(box.bottom - box.top, 24);
+    const RECT button = clientRect(c.window->actionButton());
+    EXPECT_EQ(button.left, 168);
+    EXPECT_EQ(button.top, 0);
+    EXPECT_EQ(button.right - button.left, 80);
+    EXPECT_EQ(button.bottom - button.top, 24);
+
+    EXPECT_EQ(SendMessageW(c.window->passwordBox(), EM_GETPASSWORDCHAR, 0, 0), L'*');
+    EXPECT_EQ(GetWindowTextLengthW(c.window->passwordBox()), 0);
+    wchar_t text[32] = {};
+    GetWindowTextW(c.window->actionButton(), text, 32);
+    EXPECT_EQ(std::wstring(text), c.button);
+  }
+}
+
+TEST_F(EncryptWindowTest, F1ProtectsACommandLineDocumentThatThenUnlocksToTheSameContext) {
+  const auto path = dir / L"笔记.txt";
+  test::writeFileBytes(path, kGbkNote + "\r\nsecond line");
+  EditorWindow& w = open(path.wstring());
+  type(L"!");
+  const std::wstring captionBefore = w.caption();
+
+  auto ran = test::whenWindowShows(kEncryptCaption, [](HWND encrypt) {
+    EXPECT_EQ(GetFocus(), GetDlgItem(encrypt, PasswordWindow::kPasswordBoxId)) << "the password can be typed at once";
+    EXPECT_FALSE(IsWindowEnabled(EditorWindow::current()->hwnd())) << "modal for the whole program";
+    typePassword(encrypt, L"密码");
+    clickAction(encrypt);
+  });
+  SendMessageW(w.editorBox().hwnd(), WM_KEYDOWN, VK_F1, 0);
+  ASSERT_TRUE(*ran) << "F1 opened the encrypt window";
+  EXPECT_EQ(test::threadWindowWithCaption(kEncryptCaption), nullptr) << "the window has closed";
+  EXPECT_TRUE(IsWindowEnabled(w.hwnd()));
+
+  const std::string context = w.editorBox().context();
+  const std::string file = test::readFileBytes(path);
+  EXPECT_EQ(file.size(), 2 * context.size() + 13);
+  EXPECT_EQ(file.find_first_not_of(".qnv0123456789ABCDEF"), std::string::npos);
+  EXPECT_EQ(unlockFile(path, L"密码"), textUpToFirstNul(context));
+  EXPECT_EQ(appState().isModified, 0);
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_TRUE(prompts.saveDialogsShown.empty()) << "a command-line document needs no dialog";
+  EXPECT_EQ(w.caption(), captionBefore);
+}
+
+TEST_F(EncryptWindowTest, TargetRules) {
+  struct Case {
+    const char* name;
+    std::wstring commandLine;  // empty: an unnamed document
+    std::vector<std::optional<std::wstring>> choices;  // the save dialog's answers, in order
+    std::wstring written;                              // the file that must be protected; empty: none
+    std::wstring message;                              // the one message shown; empty: none
+  } cases[] = {
+      {"command-line .txt is written protected", L"doc.txt", {}, L"doc.txt", L""},
+      {"command-line without extension", L"doc", {}, L"doc", L""},
+      {"dialog .qnv", L"", {L"a.qnv"}, L"a.qnv", L""},
+      {"dialog .txt refused", L"", {L"b.txt"}, L"", L"文件类型必须为.qnv"},
+      {"dialog .QNV refused", L"", {L"c.QNV"}, L"", L"文件类型必须为.qnv"},
+      {"dialog without extension refused", L"", {L"d"}, L"", L"文件类型必须为.qnv"},
+      {"dialog Cancel is silent", L"", {std::nullopt}, L"", L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetAppState();
+    prompts.messages.clear();
+    prompts.saveDialogsShown.clear();
+    test::TempDir folder;
+    open(c.commandLine.empty() ? std::wstring() : (folder / c.commandLine).wstring());
+    type(L"内容");
+    for (const auto& choice : c.choices) {
+      prompts.saveChoices.push_back(choice ? std::optional<std::wstring>((folder / *choice).wstring()) : std::nullopt);
+    }
+    encryptThroughWindow(L"pw");
+
+    EXPECT_EQ(prompts.saveDialogsShown.size(), c.choices.size());
+    if (c.message.empty()) {
+      EXPECT_TRUE(prompts.messages.empty());
+    } else {
+      ASSERT_EQ(prompts.messages.size(), 1u);
+      EXPECT_EQ(prompts.messages[0].text, c.message);
+      EXPECT_EQ(prompts.messages[0].caption, L"信息：");
+      EXPECT_EQ(prompts.messages[0].buttons, MessageButtons::Ok);
+    }
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+      ++files;
+      EXPECT_EQ(entry.path().filename().wstring(), c.written) << "nothing else is written";
+    }
+    EXPECT_EQ(files, c.written.empty() ? 0u : 1u);
+    if (!c.written.empty()) {
+      EXPECT_EQ(unlockFile(folder / c.written, L"pw"), documentOf(*window));
+      EXPECT_EQ(appState().isModified, 0);
+    } else {
+      EXPECT_EQ(appState().isModified, 1) << "nothing saved, still modified";
+    }
+    window.reset();
+  }
+}
+
+TEST_F(EncryptWindowTest, CancelAfterAChosenNameWritesNothingAndTheNameIsShownAgain) {
+  EditorWindow& w = open();
+  type(L"内容");
+  const auto first = dir / L"first.qnv";
+  prompts.saveChoices = {first.wstring(), std::nullopt};
+  encryptThroughWindow(L"pw");
+  ASSERT_TRUE(unlockFile(first, L"pw"));
+  const std::string written = test::readFileBytes(first);
+
+  type(L"更多");
+  encryptThroughWindow(L"other");
+  ASSERT_EQ(prompts.saveDialogsShown.size(), 2u);
+  EXPECT_EQ(prompts.saveDialogsShown[1].fileName, first.wstring());
+  EXPECT_EQ(test::readFileBytes(first), written) << "Cancel cancels";
+  EXPECT_EQ(appState().isModified, 1);
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_EQ(w.editorBox().contextType(), ui::EditorBox::kRichText) << "the encrypted save keeps the box's format";
+}
+
+TEST_F(EncryptWindowTest, EnterInThePasswordBoxActsAsTheButton) {
+  struct Case {
+    const char* name;
+    UINT message;
+  } cases[] = {{"Enter", WM_KEYDOWN}, {"Alt+Enter", WM_SYSKEYDOWN}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetAppState();
+    const auto path = dir / (ui::widen(c.name) + L".qnv");
+    open(path.wstring());
+    type(L"x");
+    auto ran = test::whenWindowShows(kEncryptCaption, [&](HWND encrypt) {
+      typePassword(encrypt, L"键");
+      SendMessageW(GetDlgItem(encrypt, PasswordWindow::kPasswordBoxId), c.message, VK_RETURN, 0);
+    });
+    runEncryptWindow(*window);
+    ASSERT_TRUE(*ran);
+    EXPECT_EQ(unlockFile(path, L"键"), documentOf(*window));
+    EXPECT_EQ(appState().isModified, 0);
+    window.reset();
+  }
+}
+
+TEST_F(EncryptWindowTest, ASecondActivationWhileSavingIsIgnored) {
+  EditorWindow& w = open();
+  std::wstring text;
+  for (int i = 0; i < 2000; ++i) text += L"一行文字 line of text\r\n";
+  type(text);
+  prompts.saveChoices = {(dir / L"first.qnv").wstring(), (dir / L"second.qnv").wstring()};
+
+  int hashes = 0;
+  int pumps = 0;
+  bool buttonEnabledWhileRunning = true;
+  ProtectedWorkHooks& hooks = protectedWorkHooks();
+  hooks.pumpInterval = std::chrono::milliseconds(0);
+  hooks.checkValue = [&](std::string_view bytes) {
+    ++hashes;
+    return passwordCheckValue(bytes);
+  };
+  hooks.processEvents = [&] {
+    if (pumps++ == 0) {
+      // The user clicks again and presses Enter while the first save runs.
+      HWND button = encryptWindow->actionButton();
+      buttonEnabledWhileRunning = IsWindowEnabled(button);
+      PostMessageW(button, BM_CLICK, 0, 0);
+      PostMessageW(encryptWindow->hwnd(), WM_COMMAND, MAKEWPARAM(PasswordWindow::kActionButtonId, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+      PostMessageW(encryptWindow->passwordBox(), WM_KEYDOWN, VK_RETURN, 0);
+      PostMessageW(encryptWindow->hwnd(), WM_CLOSE, 0, 0);
+    }
+    ui::processPendingEvents();
+  };
+  encryptThroughWindow(L"pw");
+
+  EXPECT_GT(pumps, 0);
+  EXPECT_FALSE(buttonEnabledWhileRunning);
+  EXPECT_EQ(hashes, 1) << "one save ran";
+  EXPECT_EQ(prompts.saveDialogsShown.size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(dir / L"second.qnv"));
+  EXPECT_EQ(unlockFile(dir / L"first.qnv", L"pw"), documentOf(w));
+}
+
+TEST_F(EncryptWindowTest, AFailingHashServiceWritesNothing) {
+  const auto path = dir / L"doc.qnv";
+  test::writeFileBytes(path, "old content");
+  open(path.wstring());
+  type(L"新");
+  protectedWorkHooks().checkValue = [](std::string_view) { return std::string(); };
+  encryptThroughWindow(L"pw");
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].text, L"无法计算密码校验值，文件未保存。");
+  EXPECT_EQ(prompts.messages[0].caption, L"信息：");
+  EXPECT_EQ(test::readFileBytes(path), "old content");
+  EXPECT_EQ(appState().isModified, 1);
+}
+
+TEST_F(EncryptWindowTest, AFailedWriteIsReportedAndLosesNothing) {
+  struct Case {
+    const char* name;
+    std::filesystem::path target;
+    bool readOnly;
+  } cases[] = {
+      {"read-only file", dir / L"只读.qnv", true},
+      {"missing folder", dir / L"没有这个目录" / L"x.qnv", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetAppState();
+    prompts.messages.clear();
+    if (c.readOnly) {
+      test::writeFileBytes(c.target, "old content");
+      SetFileAttributesW(c.target.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    open(c.target.wstring());
+    type(L"新内容");
+    encryptThroughWindow(L"pw");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text.rfind(L"保存失败", 0), 0u);
+    EXPECT_NE(prompts.messages[0].text.find(c.target.wstring()), std::wstring::npos);
+    EXPECT_EQ(appState().isModified, 1);
+    if (c.readOnly) {
+      SetFileAttributesW(c.target.c_str(), FILE_ATTRIBUTE_NORMAL);
+      EXPECT_EQ(test::readFileBytes(c.target), "old content");
+    }
+    window.reset();
+  }
+}
+
+TEST_F(EncryptWindowTest, DocumentsComeBackByteForByteThroughTheUnlockRoutine) {
+  struct Case {
+    const char* name;
+    std::wstring text;
+    bool bold;
+    bool plainText;  // the box was switched to plain text by an earlier save as .txt
+    std::wstring password;
+  } cases[] = {
+      {"rich text with Chinese", L"中文笔记\r\n第二段 with ASCII", true, false, L"秘密123"},
+      {"plain text with Chinese", L"纯文本，第一行\r\n第二行", false, true, L"密码"},
+      {"empty password", L"你好", false, false, L""},
+      {"empty plain document", L"", false, true, L"abc"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetAppState();
+    prompts.saveChoices.clear();
+    test::TempDir folder;
+    EditorWindow& w = open();
+    type(c.text);
+    if (c.bold) {
+      SendMessageW(w.editorBox().hwnd(), EM_SETSEL, 0, 2);
+      CharFormat f = w.editorBox().selectionCharFormat();
+      f.effects |= kBold;
+      w.editorBox().setSelectionCharFormat(f);
+    }
+    if (c.plainText) {
+      prompts.saveChoices.push_back((folder / L"plain.txt").wstring());
+      ASSERT_TRUE(saveDocument(w));
+      ASSERT_EQ(w.editorBox().contextType(), ui::EditorBox::kPlainText);
+    }
+    const auto target = folder / L"protected.qnv";
+    prompts.saveChoices.push_back(target.wstring());
+    encryptThroughWindow(c.password);
+    const std::string original = w.editorBox().context();
+    ASSERT_EQ(test::readFileBytes(target).size(), 2 * original.size() + 13);
+    window.reset();
+
+    // A fresh editor unlocks the file into its box.
+    resetAppState();
+    EditorWindow& fresh = open();
+    appState().documentPath = ui::narrow(target.wstring());
+    ASSERT_TRUE(unlockDocument(fresh, c.password));
+    if (c.plainText) fresh.editorBox().setContextType(ui::EditorBox::kPlainText);
+    EXPECT_EQ(fresh.editorBox().context(), original);
+    if (c.bold) {
+      SendMessageW(fresh.editorBox().hwnd(), EM_SETSEL, 0, 2);
+      EXPECT_EQ(fresh.editorBox().selectionCharFormat().effects & kBold, kBold) << "formatting comes back";
+    }
+    window.reset();
+  }
+}
+
+}  // namespace
+}  // namespace qnv

@@ -1,0 +1,449 @@
+// The unlock window in-process: opened while the editor window is created for a protected
+// command-line document; a right password, a wrong one and another try, an abandoned
+// unlock that leaves the protected file alone, a second activation while unlocking,
+// damaged protected files; and saves of an unlocked document, which offer to keep the
+// protection.
+#include <gtest/gtest.h>
+
+#include <richedit.h>
+
+#include <memory>
+#include <random>
+
+#include "app/win/AppState.h"
+#include "app/win/Document.h"
+#include "app/win/EditorWindow.h"
+#include "app/win/SettingsFile.h"
+#include "crypto/Digest.h"
+#include "crypto/ProtectedFormat.h"
+#include "crypto/win/EncryptWindow.h"
+#include "crypto/win/UnlockWindow.h"
+#include "support/ScriptedPrompts.h"
+#include "support/WinTestSupport.h"
+#include "ui/Text.h"
+
+namespace qnv {
+namespace {
+
+using ui::MessageAnswer;
+using ui::MessageButtons;
+
+const std::wstring kUnlockCaption = L"请输入密码解锁文件";
+const std::wstring kEncryptCaption = L"请输入加密密码";
+const std::wstring kTitle = L"\u3000\u3000qvn-编辑器\u3000\u3000当前长度为:";
+const std::wstring kWrongPassword = L"密码错误，请重新输入。";
+const std::wstring kKeepProtection = L"此文档原为加密文档，是否继续加密保存？";
+
+// The fixture chinese-password.qnv: password 密码, document 你好，世界 CR LF 第二行 in GBK.
+const std::wstring kFixturePassword = L"密码";
+const std::string kFixtureText = "\xC4\xE3\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7\r\n\xB5\xDA\xB6\xFE\xD0\xD0";
+
+HWND passwordBoxOf(HWND window) { return GetDlgItem(window, PasswordWindow::kPasswordBoxId); }
+
+// The editor's document as a protected file holds it: the control's RTF stream ends with
+// a zero byte, and a document ends at its first zero byte.
+std::string documentOf(EditorWindow& editor) { return textUpToFirstNul(editor.editorBox().context()); }
+
+void typePassword(HWND window, const std::wstring& password) {
+  SetWindowTextW(passwordBoxOf(window), password.c_str());
+}
+
+void clickAction(HWND window) {
+  SendMessageW(GetDlgItem(window, PasswordWindow::kActionButtonId), BM_CLICK, 0, 0);
+}
+
+std::optional<std::string> unlockFile(const std::filesystem::path& path, const std::wstring& password) {
+  const std::string text = textUpToFirstNul(test::readFileBytes(path));
+  if (!isProtectedText(text)) return std::nullopt;
+  return decryptText(removeProtectedMarker(text), passwordCheckValue(ui::toAnsi(password)), nullptr);
+}
+
+class UnlockWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    resetAppState();
+    resetProtectedWorkHooks();
+    setSettingsPath((dir / L"配置.ini").wstring());
+    protectedFile = dir / L"秘密.qnv";
+    std::filesystem::copy_file(test::dataDir() / L"protected" / L"chinese-password.qnv", protectedFile);
+    protectedBytes = test::readFileBytes(protectedFile);
+  }
+  void TearDown() override {
+    unlockWindow.reset();
+    window.reset();
+    test::pumpMessages();
+    resetProtectedWorkHooks();
+    setSettingsPath({});
+  }
+
+  // Starts the editor with `document` on the command line; `atUnlock` acts in the unlock
+  // window, which must show up.
+  EditorWindow& open(const std::filesystem::path& document, std::function<void(HWND)> atUnlock) {
+    auto ran = test::whenWindowShows(kUnlockCaption, std::move(atUnlock));
+    appState().documentPath = ui::narrow(document.wstring());
+    window = std::make_unique<EditorWindow>();
+    EXPECT_TRUE(window->open(SW_SHOWNOACTIVATE));
+    test::pumpMessages();
+    EXPECT_TRUE(*ran) << "the unlock window showed";
+    return *window;
+  }
+
+  // Starts the editor without a document; tests then name the protected file themselves.
+  EditorWindow& openEmpty() {
+    window = std::make_unique<EditorWindow>();
+    EXPECT_TRUE(window->open(SW_SHOWNOACTIVATE));
+    test::pumpMessages();
+    return *window;
+  }
+
+  // The box's document as plain text, GBK, without the final paragraph mark.
+  std::string plainText() {
+    ui::EditorBox& box = window->editorBox();
+    const int type = box.contextType();
+    box.setContextType(ui::EditorBox::kPlainText);
+    std::string text = box.context();
+    box.setContextType(type);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+  }
+
+  void type(const std::wstring& text) {
+    SendMessageW(window->editorBox().hwnd(), EM_SETSEL, -1, -1);
+    SendMessageW(window->editorBox().hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    test::pumpMessages();
+  }
+
+  test::TempDir dir;
+  test::ScriptedPrompts prompts;
+  std::filesystem::path protectedFile;
+  std::string protectedBytes;
+  std::unique_ptr<EditorWindow> window;
+  std::unique_ptr<UnlockWindow> unlockWindow;
+};
+
+TEST_F(UnlockWindowTest, TheRightPasswordFillsTheEditorWhileItIsCreated) {
+  struct Case {
+    const char* name;
+    UINT message;  // 0: the button
+  } cases[] = {{"button", 0}, {"Enter", WM_KEYDOWN}, {"Alt+Enter", WM_SYSKEYDOWN}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetAppState();
+    EditorWindow& w = open(protectedFile, [&](HWND unlock) {
+      EXPECT_EQ(GetFocus(), passwordBoxOf(unlock)) << "the password can be typed at once";
+      typePassword(unlock, kFixturePassword);
+      if (c.message) {
+        SendMessageW(passwordBoxOf(unlock), c.message, VK_RETURN, 0);
+      } else {
+        clickAction(unlock);
+      }
+    });
+    EXPECT_EQ(plainText(), kFixtureText);
+    EXPECT_EQ(w.caption(), kTitle) << "neither name nor length";
+    EXPECT_EQ(appState().isModified, 0);
+    EXPECT_EQ(appState().displayName, "");
+    EXPECT_FALSE(appState().documentPathDetached);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(test::readFileBytes(protectedFile), protectedBytes);
+    window.reset();
+  }
+}
+
+TEST_F(UnlockWindowTest, AWrongPasswordAsksAgain) {
+  bool stillOpen = false;
+  bool boxEmptied = false;
+  bool buttonEnabled = false;
+  EditorWindow& w = open(protectedFile, [&](HWND unlock) {
+    typePassword(unlock, L"wrong");
+    clickAction(unlock);
+    test::pumpMessages();
+    stillOpen = IsWindow(unlock) && IsWindowVisible(unlock);
+    boxEmptied = GetWindowTextLengthW(passwordBoxOf(unlock)) == 0;
+    buttonEnabled = IsWindowEnabled(GetDlgItem(unlock, PasswordWindow::kActionButtonId));
+    typePassword(unlock, L"密"); // a prefix of the right one
+    SendMessageW(passwordBoxOf(unlock), WM_KEYDOWN, VK_RETURN, 0);
+    typePassword(unlock, kFixturePassword);
+    clickAction(unlock);
+  });
+  EXPECT_TRUE(stillOpen);
+  EXPECT_TRUE(boxEmptied);
+  EXPECT_TRUE(buttonEnabled);
+  ASSERT_EQ(prompts.messages.size(), 2u);
+  for (const auto& m : prompts.messages) {
+    EXPECT_EQ(m.text, kWrongPassword);
+    EXPECT_EQ(m.caption, L"信息：");
+    EXPECT_EQ(m.buttons, MessageButtons::Ok);
+  }
+  EXPECT_EQ(plainText(), kFixtureText);
+  EXPECT_EQ(w.caption(), kTitle);
+  EXPECT_EQ(appState().isModified, 0);
+}
+
+TEST_F(UnlockWindowTest, AnAbandonedUnlockNeverOverwritesTheProtectedFile) {
+  EditorWindow& w = open(protectedFile, [](HWND unlock) {
+    typePassword(unlock, L"wrong");
+    clickAction(unlock);
+    PostMessageW(unlock, WM_CLOSE, 0, 0);  // the close box
+  });
+  EXPECT_EQ(plainText(), "") << "an empty document";
+  EXPECT_EQ(w.caption(), kTitle);
+  EXPECT_EQ(appState().isModified, 0);
+  EXPECT_TRUE(appState().documentPathDetached);
+  type(L"新的内容");
+
+  // Ctrl+S asks for a name; Cancel writes nothing.
+  prompts.saveChoices = {std::nullopt};
+  EXPECT_FALSE(saveDocument(w));
+  EXPECT_EQ(prompts.saveDialogsShown.size(), 1u);
+
+  // The close prompt's Yes asks for a name too; Cancel returns to the editor.
+  prompts.answers = {MessageAnswer::Yes};
+  prompts.saveChoices = {std::nullopt};
+  SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(w.isAlive());
+  EXPECT_FALSE(prompts.exitCode.has_value());
+  EXPECT_EQ(prompts.saveDialogsShown.size(), 2u);
+
+  // F1 asks for a name as well, and writes there.
+  const auto copy = dir / L"副本.qnv";
+  prompts.saveChoices = {copy.wstring()};
+  auto ran = test::whenWindowShows(kEncryptCaption, [](HWND encrypt) {
+    typePassword(encrypt, L"新密码");
+    clickAction(encrypt);
+  });
+  SendMessageW(w.editorBox().hwnd(), WM_KEYDOWN, VK_F1, 0);
+  ASSERT_TRUE(*ran);
+  EXPECT_EQ(prompts.saveDialogsShown.size(), 3u);
+  EXPECT_EQ(unlockFile(copy, L"新密码"), documentOf(w));
+
+  // Ctrl+S then writes only where the user chose.
+  const auto other = dir / L"other.qnv";
+  prompts.saveChoices = {other.wstring()};
+  ASSERT_TRUE(saveDocument(w));
+  EXPECT_EQ(test::readFileBytes(other), w.editorBox().context());
+
+  EXPECT_EQ(test::readFileBytes(protectedFile), protectedBytes) << "the protected file keeps its bytes";
+  for (const auto& m : prompts.messages) EXPECT_NE(m.text, kKeepProtection) << "nothing was unlocked";
+}
+
+// Saves of a document that was unlocked in this run.
+class ProtectedSave : public UnlockWindowTest {};
+
+TEST_F(ProtectedSave, CtrlSAndTheClosePromptOfferToKeepTheProtection) {
+  struct Case {
+    const char* name;
+    bool fromClosePrompt;
+    MessageAnswer keep;
+  } cases[] = {
+      {"Ctrl+S, Yes", false, MessageAnswer::Yes},
+      {"Ctrl+S, No", false, MessageAnswer::No},
+      {"close prompt, Yes", true, MessageAnswer::Yes},
+      {"close prompt, No", true, MessageAnswer::No},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetAppState();
+    prompts.messages.clear();
+    prompts.exitCode.reset();
+    test::writeFileBytes(protectedFile, protectedBytes);
+    EditorWindow& w = open(protectedFile, [](HWND unlock) {
+      typePassword(unlock, kFixturePassword);
+      clickAction(unlock);
+    });
+    type(L"补充");
+    // While a protected save lets the event loop run, the editor takes no input.
+    int pumps = 0;
+    bool editorTookInput = false;
+    protectedWorkHooks().pumpInterval = std::chrono::milliseconds(0);
+    protectedWorkHooks().processEvents = [&] {
+      ++pumps;
+      if (IsWindowVisible(w.hwnd()) && IsWindowEnabled(w.hwnd())) editorTookInput = true;
+      ui::processPendingEvents();
+    };
+    if (c.fromClosePrompt) {
+      prompts.answers = {MessageAnswer::Yes, c.keep};
+      SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+      EXPECT_EQ(prompts.exitCode, std::optional<int>(0));
+      ASSERT_EQ(prompts.messages.size(), 2u);
+      EXPECT_EQ(prompts.messages[0].text, L"内容已被编辑是否保存？");
+    } else {
+      prompts.answers = {c.keep};
+      ASSERT_TRUE(saveDocument(w));
+      EXPECT_EQ(appState().isModified, 0);
+      ASSERT_EQ(prompts.messages.size(), 1u);
+    }
+    const auto& question = prompts.messages.back();
+    EXPECT_EQ(question.text, kKeepProtection);
+    EXPECT_EQ(question.caption, L"信息：");
+    EXPECT_EQ(question.buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(prompts.saveDialogsShown.empty()) << "written back to the unlocked file";
+
+    EXPECT_EQ(pumps > 0, c.keep == MessageAnswer::Yes);
+    EXPECT_FALSE(editorTookInput);
+    EXPECT_TRUE(IsWindowEnabled(w.hwnd()));
+    if (!c.fromClosePrompt) EXPECT_EQ(GetFocus(), w.editorBox().hwnd()) << "the keyboard is back in the editor";
+    resetProtectedWorkHooks();
+
+    const std::string context = w.editorBox().context();
+    if (c.keep == MessageAnswer::Yes) {
+      EXPECT_EQ(unlockFile(protectedFile, kFixturePassword), textUpToFirstNul(context))
+          << "protected with the same password";
+    } else {
+      EXPECT_EQ(test::readFileBytes(protectedFile), context) << "ordinary RTF";
+    }
+    window.reset();
+  }
+}
+
+TEST_F(ProtectedSave, F1DoesNotAskAndLaterSavesKeepItsNewPassword) {
+  EditorWindow& w = open(protectedFile, [](HWND unlock) {
+    typePassword(unlock, kFixturePassword);
+    clickAction(unlock);
+  });
+  type(L"改");
+  auto ran = test::whenWindowShows(kEncryptCaption, [](HWND encrypt) {
+    typePassword(encrypt, L"新密码");
+    clickAction(encrypt);
+  });
+  SendMessageW(w.editorBox().hwnd(), WM_KEYDOWN, VK_F1, 0);
+  ASSERT_TRUE(*ran);
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_EQ(unlockFile(protectedFile, L"新密码"), documentOf(w));
+
+  // The file now opens with the new password; keeping the protection keeps that one.
+  type(L"再改");
+  prompts.answers = {MessageAnswer::Yes};
+  ASSERT_TRUE(saveDocument(w));
+  EXPECT_EQ(unlockFile(protectedFile, L"新密码"), documentOf(w));
+}
+
+TEST_F(UnlockWindowTest, ASecondActivationWhileUnlockingIsIgnored) {
+  // A document large enough for several rounds of the codec.
+  std::string document;
+  while (document.size() < 300 * 1024) document += "line of the protected document\r\n";
+  const auto path = dir / L"large.qnv";
+  test::writeFileBytes(path, protectedFileContent(document, passwordCheckValue("abc"), nullptr));
+
+  openEmpty();
+  appState().documentPath = ui::narrow(path.wstring());
+
+  int hashes = 0;
+  int pumps = 0;
+  bool buttonEnabledWhileRunning = true;
+  ProtectedWorkHooks& hooks = protectedWorkHooks();
+  hooks.pumpInterval = std::chrono::milliseconds(0);
+  hooks.checkValue = [&](std::string_view bytes) {
+    ++hashes;
+    return passwordCheckValue(bytes);
+  };
+  hooks.processEvents = [&] {
+    if (pumps++ == 0) {
+      HWND button = unlockWindow->actionButton();
+      buttonEnabledWhileRunning = IsWindowEnabled(button);
+      PostMessageW(button, BM_CLICK, 0, 0);
+      PostMessageW(unlockWindow->hwnd(), WM_COMMAND, MAKEWPARAM(PasswordWindow::kActionButtonId, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+      PostMessageW(unlockWindow->passwordBox(), WM_KEYDOWN, VK_RETURN, 0);
+      PostMessageW(unlockWindow->hwnd(), WM_CLOSE, 0, 0);
+    }
+    ui::processPendingEvents();
+  };
+  unlockWindow = std::make_unique<UnlockWindow>(*window);
+  ASSERT_TRUE(unlockWindow->create(unlockWindowDesign()));
+  typePassword(unlockWindow->hwnd(), L"abc");
+  clickAction(unlockWindow->hwnd());
+  EXPECT_TRUE(test::pumpUntil([&] { return !unlockWindow->isAlive(); }));
+
+  EXPECT_GT(pumps, 1);
+  EXPECT_FALSE(buttonEnabledWhileRunning);
+  EXPECT_EQ(hashes, 1) << "one unlock ran";
+  EXPECT_TRUE(unlockWindow->unlocked());
+  EXPECT_TRUE(prompts.messages.empty());
+  window->editorBox().setContextType(ui::EditorBox::kPlainText);
+  std::string text = window->editorBox().context();
+  EXPECT_EQ(text.size(), document.size());
+}
+
+TEST_F(UnlockWindowTest, DamagedProtectedFilesGiveAnEmptyDocumentOrAnotherTry) {
+  const std::string abc = passwordCheckValue("abc");
+  std::string huge = ".qnv2F";  // decodes to a zero byte first: the document ends there
+  huge.append(20u << 20, 'A');
+  huge += abc;
+  std::mt19937 random(7);
+  std::string binary = ".qnv";
+  for (int i = 0; i < 100000; ++i) binary += static_cast<char>(random() % 255 + 1);  // no zero byte
+  std::string binaryWithCheck = binary + abc;
+  std::string corruptedCheck = test::readFileBytes(test::dataDir() / L"protected" / L"empty-password.qnv");
+  corruptedCheck.back() = corruptedCheck.back() == '0' ? '1' : '0';
+  std::string corruptedBody = test::readFileBytes(test::dataDir() / L"protected" / L"empty-password.qnv");
+  corruptedBody[4] = 'Z';  // one digit that is not hex: the pair takes the other digit's value
+
+  struct Case {
+    std::string name;
+    std::string bytes;  // empty: the fixture of that name
+    std::wstring password;
+    bool unlocks;
+    std::optional<std::string> text;  // the document's plain text after unlocking, when known
+  } cases[] = {
+      {"empty-document.qnv", "", L"abc", true, ""},
+      {"empty-password.qnv", "", L"", true, "hello, world"},
+      {"chinese-password.qnv", "", L"密码", true, kFixtureText},
+      {"zero-byte.qnv", "", L"abc", true, "before"},
+      {"odd-length.qnv", "", L"abc", true, "AB!"},
+      {"lower-case-body.qnv", "", L"abc", true, "Lower case digits"},
+      {"lower-case-check.qnv", "", L"abc", false, {}},
+      {"truncated.qnv", "", L"abc", false, {}},
+      {"rtf-document.qnv", "", L"秘密123", true, "\xD6\xD0\xCE\xC4 RTF"},
+      {"wrong password", test::readFileBytes(test::dataDir() / L"protected" / L"empty-password.qnv"), L"x", false,
+       {}},
+      {"marker only", ".qnv", L"abc", false, {}},
+      {"empty body", ".qnv" + abc, L"abc", true, ""},
+      {"corrupted check value", corruptedCheck, L"", false, {}},
+      {"corrupted body", corruptedBody, L"", true, {}},
+      {"huge", huge, L"abc", true, ""},
+      {"binary", binary, L"abc", false, {}},
+      {"binary with a check value", binaryWithCheck, L"abc", true, {}},
+      {"missing file", "", L"abc", false, {}},
+  };
+  openEmpty();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    prompts.messages.clear();
+    SetWindowTextW(window->editorBox().hwnd(), L"");
+    const auto path = dir / ui::widen(c.name);
+    if (c.name == "missing file") {
+      DeleteFileW(path.c_str());
+    } else if (c.bytes.empty()) {
+      std::filesystem::copy_file(test::dataDir() / L"protected" / ui::widen(c.name), path,
+                                 std::filesystem::copy_options::overwrite_existing);
+    } else {
+      test::writeFileBytes(path, c.bytes);
+    }
+    const std::string before = test::readFileBytes(path);
+    appState().documentPath = ui::narrow(path.wstring());
+    appState().protectedCheckValue.clear();
+
+    unlockWindow = std::make_unique<UnlockWindow>(*window);
+    ASSERT_TRUE(unlockWindow->create(unlockWindowDesign()));
+    typePassword(unlockWindow->hwnd(), c.password);
+    clickAction(unlockWindow->hwnd());
+    test::pumpMessages();
+    EXPECT_EQ(unlockWindow->unlocked(), c.unlocks);
+    if (c.unlocks) {
+      EXPECT_TRUE(test::pumpUntil([&] { return !unlockWindow->isAlive(); }));
+      EXPECT_TRUE(prompts.messages.empty());
+      if (c.text) EXPECT_EQ(plainText(), *c.text);
+    } else {
+      EXPECT_TRUE(unlockWindow->isAlive()) << "another try";
+      ASSERT_EQ(prompts.messages.size(), 1u);
+      EXPECT_EQ(prompts.messages[0].text, kWrongPassword);
+      EXPECT_EQ(plainText(), "");
+      EXPECT_TRUE(appState().protectedCheckValue.empty());
+    }
+    EXPECT_EQ(test::readFileBytes(path), before) << "the file is only read";
+    unlockWindow.reset();
+  }
+}
+
+}  // namespace
+}  // namespace qnv
