@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "crypto/win/EncryptWindow.h"
+#include "crypto/win/PasswordWindow.h"
 
 namespace qnv {
 

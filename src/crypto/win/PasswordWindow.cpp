@@ -1,0 +1,121 @@
+#include "crypto/win/PasswordWindow.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "crypto/Digest.h"
+#include "ui/Prompts.h"
+#include "ui/Text.h"
+#include "ui/Window.h"
+
+namespace qnv {
+namespace {
+
+constexpr UINT_PTR kPasswordBoxSubclassId = 1;
+
+std::wstring windowText(HWND hwnd) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+}  // namespace
+
+ProtectedWorkHooks& protectedWorkHooks() {
+  static ProtectedWorkHooks hooks = [] {
+    ProtectedWorkHooks h;
+    h.checkValue = [](std::string_view passwordBytes) { return passwordCheckValue(passwordBytes); };
+    h.processEvents = ui::processPendingEvents;
+    return h;
+  }();
+  return hooks;
+}
+
+void resetProtectedWorkHooks() {
+  ProtectedWorkHooks& hooks = protectedWorkHooks();
+  hooks.checkValue = [](std::string_view passwordBytes) { return passwordCheckValue(passwordBytes); };
+  hooks.processEvents = ui::processPendingEvents;
+  hooks.pumpInterval = EventPump::kDefaultInterval;
+}
+
+EventPump makeProtectedWorkPump() {
+  const ProtectedWorkHooks& hooks = protectedWorkHooks();
+  return EventPump(hooks.processEvents, hooks.pumpInterval);
+}
+
+ui::WindowDesign passwordWindowDesign(const std::wstring& caption) {
+  ui::WindowDesign design;
+  design.caption = caption;
+  design.left = 50;
+  design.top = 50;
+  design.width = 252;
+  design.height = 50;
+  design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  return design;
+}
+
+bool PasswordWindow::onCreate() {
+  passwordBox_ = addControl(L"EDIT", L"", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, 0, 0, 168, 24, kPasswordBoxId,
+                            WS_EX_CLIENTEDGE);
+  actionButton_ = addControl(L"BUTTON", buttonText_, WS_TABSTOP | BS_PUSHBUTTON, 168, 0, 80, 24, kActionButtonId);
+  if (!passwordBox_ || !actionButton_) return false;
+  SendMessageW(passwordBox_, EM_SETPASSWORDCHAR, L'*', 0);
+  SetWindowSubclass(passwordBox_, &PasswordWindow::passwordBoxProc, kPasswordBoxSubclassId,
+                    reinterpret_cast<DWORD_PTR>(this));
+  return true;
+}
+
+PasswordWindow::~PasswordWindow() {
+  // The box outlives this part of the object while the base class destroys the window.
+  if (passwordBox_) RemoveWindowSubclass(passwordBox_, &PasswordWindow::passwordBoxProc, kPasswordBoxSubclassId);
+}
+
+LRESULT PasswordWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SETFOCUS && passwordBox_) {
+    SetFocus(passwordBox_);
+    return 0;
+  }
+  return Window::handleMessage(msg, wParam, lParam);
+}
+
+// The action lets the event loop run; closing the window under it would pull the controls
+// away from the running handler. It closes itself when it has finished.
+bool PasswordWindow::onCloseQuery() { return !busy_; }
+
+void PasswordWindow::onCommand(int id, int code, HWND) {
+  if (id == kActionButtonId && code == BN_CLICKED) activate();
+}
+
+LRESULT CALLBACK PasswordWindow::passwordBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                 DWORD_PTR data) {
+  auto* self = reinterpret_cast<PasswordWindow*>(data);
+  if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && wParam == VK_RETURN) {
+    self->activate();
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, &PasswordWindow::passwordBoxProc, kPasswordBoxSubclassId);
+    self->passwordBox_ = nullptr;
+  }
+  // The box always gets the key afterwards.
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+void PasswordWindow::activate() {
+  if (busy_ || !passwordBox_) return;
+  busy_ = true;
+  EnableWindow(actionButton_, FALSE);
+  std::wstring password;
+  try {
+    password = windowText(passwordBox_);
+    act(password);
+  } catch (const std::bad_alloc&) {
+    ui::showMessage(ui::systemMessage(ERROR_NOT_ENOUGH_MEMORY));
+  } catch (...) {
+    ui::showMessage(ui::systemMessage(ERROR_INTERNAL_ERROR));
+  }
+  wipe(password);
+  busy_ = false;
+  if (actionButton_ && IsWindow(actionButton_)) EnableWindow(actionButton_, TRUE);
+}
+
+}  // namespace qnv
