@@ -23,13 +23,6 @@ BOOL CALLBACK collect(HWND hwnd, LPARAM lParam) {
   return TRUE;
 }
 
-void sendKey(WORD vk, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &in, sizeof in);
-}
 
 }  // namespace
 
@@ -167,8 +160,8 @@ void Session::typeText(const std::wstring& text) const {
 }
 
 void Session::pressChord(std::initializer_list<WORD> keys) const {
-  for (WORD k : keys) sendKey(k, false);
-  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) sendKey(*it, true);
+  for (WORD k : keys) key(k, false);
+  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) key(*it, true);
 }
 
 void Session::clickButton(HWND dialog, int id) const {
@@ -192,5 +185,110 @@ std::optional<DWORD> Session::waitForExit(std::chrono::milliseconds deadline) {
 void Session::requestClose() const { PostMessageW(editorWindow(), WM_CLOSE, 0, 0); }
 
 std::wstring messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF)); }
+
+// The text in the ANSI code page, as the program writes it.
+std::string ansi(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                    nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+// Whether the RTF switches `word` on: the control word not followed by a letter or by 0.
+bool switchesOn(const std::string& rtf, const std::string& word) {
+  const std::string token = "\\" + word;
+  for (size_t at = rtf.find(token); at != std::string::npos; at = rtf.find(token, at + 1)) {
+    const size_t next = at + token.size();
+    if (next >= rtf.size()) return true;
+    const char c = rtf[next];
+    if ((c >= 'a' && c <= 'z') || c == '0') continue;
+    return true;
+  }
+  return false;
+}
+
+void key(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof in);
+}
+
+POINT pointer() {
+  POINT p{};
+  GetCursorPos(&p);
+  return p;
+}
+
+// Moves the pointer to a screen point as a mouse would. Under Wine the program may read an
+// older pointer position back from the display for a moment, so this waits until the
+// position has stayed put for a while, moving again if it has slipped back.
+void moveTo(POINT p) {
+  const auto move = [&] {
+    SetCursorPos(p.x, p.y);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(p.x, 65536, GetSystemMetrics(SM_CXSCREEN));
+    in.mi.dy = MulDiv(p.y, 65536, GetSystemMetrics(SM_CYSCREEN));
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+  };
+  move();
+  auto since = std::chrono::steady_clock::now();
+  waitFor(
+      [&] {
+        const POINT now = pointer();
+        if (now.x != p.x || now.y != p.y) {
+          move();
+          since = std::chrono::steady_clock::now();
+          return false;
+        }
+        return std::chrono::steady_clock::now() - since > 300ms;
+      },
+      5s);
+}
+
+void click(POINT p, bool right) {
+  moveTo(p);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+POINT centreOf(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// A visible window of the program of this class, once it is up.
+HWND waitForClass(const Session& s, const std::wstring& cls, std::chrono::milliseconds deadline) {
+  HWND found = nullptr;
+  waitFor(
+      [&] {
+        for (HWND hwnd : s.windows()) {
+          if (className(hwnd) == cls) {
+            found = hwnd;
+            return true;
+          }
+        }
+        return false;
+      },
+      deadline);
+  return found;
+}
+
+bool gone(const Session& s, const std::wstring& cls) {
+  return waitFor([&] {
+    for (HWND hwnd : s.windows()) {
+      if (className(hwnd) == cls) return false;
+    }
+    return true;
+  });
+}
 
 }  // namespace qnv::e2e

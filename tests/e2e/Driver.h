@@ -74,4 +74,21 @@ class Session {
 // A message box's text (its static control).
 std::wstring messageBoxText(HWND box);
 
+// Input, pointer and text helpers shared by the journeys.
+// The text in the ANSI code page, as the program writes it.
+std::string ansi(const std::wstring& text);
+// Whether the RTF switches `word` on: the control word not followed by a letter or by 0.
+bool switchesOn(const std::string& rtf, const std::string& word);
+void key(WORD vk, bool up);
+POINT pointer();
+// Moves the pointer to a screen point as a mouse would. Under Wine the program may read an
+// older pointer position back from the display for a moment, so this waits until the
+// position has stayed put for a while, moving again if it has slipped back.
+void moveTo(POINT p);
+void click(POINT p, bool right = false);
+POINT centreOf(HWND hwnd);
+// A visible window of the program of this class, once it is up.
+HWND waitForClass(const Session& s, const std::wstring& cls, std::chrono::milliseconds deadline = 10s);
+bool gone(const Session& s, const std::wstring& cls);
+
 }  // namespace qnv::e2e

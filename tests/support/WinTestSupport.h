@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace qnv::test {
 
@@ -48,5 +49,36 @@ std::shared_ptr<bool> whenWindowShows(const std::wstring& caption, std::function
 
 // Converts a path of the build machine (/work/...) to the path Wine shows for it (Z:\work\...).
 std::wstring hostPathToWindows(const std::string& hostPath);
+
+// Runs `f` from inside whatever message loop is running when its timer fires, again at
+// each tick until it returns true.
+class Soon {
+ public:
+  explicit Soon(std::function<bool()> f) {
+    pending() = std::move(f);
+    id_ = SetTimer(nullptr, 0, 10, fire);
+  }
+  ~Soon() {
+    KillTimer(nullptr, id_);
+    pending() = nullptr;
+  }
+  Soon(const Soon&) = delete;
+  Soon& operator=(const Soon&) = delete;
+
+ private:
+  static std::function<bool()>& pending() {
+    static std::function<bool()> f;
+    return f;
+  }
+  static void CALLBACK fire(HWND, UINT, UINT_PTR id, DWORD) {
+    auto f = std::exchange(pending(), nullptr);  // not run again from a loop inside f
+    if (!f || f()) {
+      KillTimer(nullptr, id);
+    } else {
+      pending() = std::move(f);
+    }
+  }
+  UINT_PTR id_ = 0;
+};
 
 }  // namespace qnv::test

@@ -25,37 +25,6 @@ using ui::FontDescription;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kRed = 255;
 
-// Runs `f` from inside whatever message loop is running when its timer fires, again at
-// each tick until it returns true.
-class Soon {
- public:
-  explicit Soon(std::function<bool()> f) {
-    pending() = std::move(f);
-    id_ = SetTimer(nullptr, 0, 10, fire);
-  }
-  ~Soon() {
-    KillTimer(nullptr, id_);
-    pending() = nullptr;
-  }
-  Soon(const Soon&) = delete;
-  Soon& operator=(const Soon&) = delete;
-
- private:
-  static std::function<bool()>& pending() {
-    static std::function<bool()> f;
-    return f;
-  }
-  static void CALLBACK fire(HWND, UINT, UINT_PTR id, DWORD) {
-    auto f = std::exchange(pending(), nullptr);  // not run again from a loop inside f
-    if (!f || f()) {
-      KillTimer(nullptr, id);
-    } else {
-      pending() = std::move(f);
-    }
-  }
-  UINT_PTR id_ = 0;
-};
-
 // A settings file in the ANSI code page, from UTF-16 lines.
 std::string ansiFile(const std::wstring& text) { return ui::toAnsi(text); }
 
@@ -403,7 +372,7 @@ TEST_F(SettingsWindowTest, OpensModallyWithoutOwnerAndIsBuiltAnewEachTime) {
   for (int opening = 1; opening <= 2; ++opening) {
     SCOPED_TRACE("opening " + std::to_string(opening));
     bool seen = false;
-    Soon inside([&] {
+    test::Soon inside([&] {
       SettingsWindow* s = SettingsWindow::current();
       if (!s || !IsWindowVisible(s->hwnd())) return false;
       seen = true;

@@ -42,37 +42,6 @@ void expectRect(const RECT& actual, const RECT& expected, const std::string& wha
                                              << describe(expected);
 }
 
-// Runs `f` from inside whatever message loop is running when its timer fires, again at
-// each tick until it returns true.
-class Soon {
- public:
-  explicit Soon(std::function<bool()> f) {
-    pending() = std::move(f);
-    id_ = SetTimer(nullptr, 0, 10, fire);
-  }
-  ~Soon() {
-    KillTimer(nullptr, id_);
-    pending() = nullptr;
-  }
-  Soon(const Soon&) = delete;
-  Soon& operator=(const Soon&) = delete;
-
- private:
-  static std::function<bool()>& pending() {
-    static std::function<bool()> f;
-    return f;
-  }
-  static void CALLBACK fire(HWND, UINT, UINT_PTR id, DWORD) {
-    auto f = std::exchange(pending(), nullptr);  // not run again from a loop inside f
-    if (!f || f()) {
-      KillTimer(nullptr, id);
-    } else {
-      pending() = std::move(f);
-    }
-  }
-  UINT_PTR id_ = 0;
-};
-
 class ContextMenuAndKeys : public testing::Test {
  public:
   void SetUp() override {
@@ -241,7 +210,7 @@ TEST_F(ContextMenuAndKeys, ShortcutTableThroughTheEditorBoxKeyHandling) {
     {
       // Wine's rich-edit control answers Ctrl+W itself, after the editor's own handling,
       // with a "Style dump" message box; Windows' control does not.
-      Soon dismiss([] {
+      test::Soon dismiss([] {
         HWND dump = FindWindowW(L"#32770", L"Style dump");
         if (dump) PostMessageW(dump, WM_COMMAND, IDOK, 0);
         return dump != nullptr;
@@ -342,7 +311,7 @@ TEST_F(ContextMenuAndKeys, RightButtonOpensTheMenuAtThePointerWithItsItems) {
   RECT menuRect{};
   std::vector<std::pair<UINT, std::wstring>> items;  // id (0 for a separator) and caption
   bool found = false;
-  Soon inspect([&] {
+  test::Soon inspect([&] {
     HWND menu = FindWindowW(L"#32768", nullptr);
     if (!menu || !IsWindowVisible(menu)) return false;
     found = true;
@@ -385,7 +354,7 @@ TEST_F(ContextMenuAndKeys, EveryMenuItemRunsItsCommandFromTheWindowsCommandMessa
   // The items' ids, read from the open menu.
   std::vector<UINT> ids;
   {
-    Soon inspect([&] {
+    test::Soon inspect([&] {
       HMENU handle = reinterpret_cast<HMENU>(SendMessageW(FindWindowW(L"#32768", nullptr), MN_GETHMENU, 0, 0));
       for (int i = 0; i < GetMenuItemCount(handle); ++i) ids.push_back(GetMenuItemID(handle, i));
       EndMenu();
@@ -437,7 +406,7 @@ TEST_F(ContextMenuAndKeys, EveryMenuItemRunsItsCommandFromTheWindowsCommandMessa
   }
   bool settingsShown = false;
   bool editorDisabled = false;
-  Soon closeSettings([&] {
+  test::Soon closeSettings([&] {
     if (SettingsWindow* s = SettingsWindow::current()) {
       settingsShown = IsWindowVisible(s->hwnd()) && s->caption() == L"设置";
       editorDisabled = !IsWindowEnabled(window->hwnd());
