@@ -12,7 +12,8 @@ namespace qnv {
 // one step. Returns the system error code on failure (the target is then untouched).
 std::optional<unsigned long> replaceFileContents(const std::wstring& path, std::string_view bytes);
 
-// Reads a whole file. nullopt when it cannot be opened or read.
+// Reads a whole file of at most maxBytes. On failure `error` holds the system error code and
+// `bytes` is empty; `exists` tells a missing file from one that could not be read.
 struct FileReadResult {
   std::string bytes;
   unsigned long error = 0;  // 0 when read
