@@ -340,47 +340,13 @@ void ColourPicker::raise(const std::function<void()>& handler) {
 // ---- window procedures -----------------------------------------------------------------
 
 LRESULT CALLBACK ColourPicker::swatchProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  ColourPicker* self = nullptr;
-  if (msg == WM_NCCREATE) {
-    self = static_cast<ColourPicker*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->swatch_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<ColourPicker*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->swatch_ = nullptr;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  try {
-    return self->handleSwatch(hwnd, msg, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
+  return routeToBoundObject(hwnd, msg, wParam, lParam, &ColourPicker::swatch_,
+                            [&](ColourPicker& self) { return self.handleSwatch(hwnd, msg, wParam, lParam); });
 }
 
 LRESULT CALLBACK ColourPicker::paletteProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  ColourPicker* self = nullptr;
-  if (msg == WM_NCCREATE) {
-    self = static_cast<ColourPicker*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->palette_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<ColourPicker*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    if (self->palette_ == hwnd) self->palette_ = nullptr;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  try {
-    return self->handlePalette(hwnd, msg, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
+  return routeToBoundObject(hwnd, msg, wParam, lParam, &ColourPicker::palette_,
+                            [&](ColourPicker& self) { return self.handlePalette(hwnd, msg, wParam, lParam); });
 }
 
 LRESULT ColourPicker::handleSwatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,7 @@
 
 #include "app/Formats.h"
 #include "ui/Text.h"
+#include "ui/Window.h"
 
 namespace qnv::ui {
 namespace {
@@ -135,25 +136,8 @@ void TransparentLabel::paint(HDC dc) const {
 }
 
 LRESULT CALLBACK TransparentLabel::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  TransparentLabel* self = nullptr;
-  if (msg == WM_NCCREATE) {
-    self = static_cast<TransparentLabel*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<TransparentLabel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  try {
-    return self->handle(msg, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
+  return routeToBoundObject(hwnd, msg, wParam, lParam, &TransparentLabel::hwnd_,
+                            [&](TransparentLabel& self) { return self.handle(msg, wParam, lParam); });
 }
 
 LRESULT TransparentLabel::handle(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -80,27 +80,8 @@ RECT Window::outerRect() const {
 }
 
 LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Window* self = nullptr;
-  if (msg == WM_NCCREATE) {
-    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  // No exception may cross into the system's code: a failing handler leaves the message to
-  // the default handling instead.
-  try {
-    return self->handleMessage(msg, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
+  return routeToBoundObject(hwnd, msg, wParam, lParam, &Window::hwnd_,
+                            [&](Window& self) { return self.handleMessage(msg, wParam, lParam); });
 }
 
 LRESULT Window::defaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {

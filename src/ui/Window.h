@@ -77,6 +77,33 @@ class ProgramModality {
   std::vector<HWND> disabled_;
 };
 
+// The window procedure behind every window class of the program: binds the object passed
+// to CreateWindowExW to the window at WM_NCCREATE (recording the handle in `slot`), hands
+// each later message to `handle`, unbinds at WM_NCDESTROY, and keeps exceptions out of the
+// system's code: a failing handler leaves the message to the default handling.
+template <typename T, typename Handle>
+LRESULT routeToBoundObject(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, HWND T::*slot, Handle handle) {
+  T* self = nullptr;
+  if (msg == WM_NCCREATE) {
+    self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->*slot = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (self->*slot == hwnd) self->*slot = nullptr;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  try {
+    return handle(*self);
+  } catch (...) {
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
 // The font the program's controls use: the system's message font.
 HFONT dialogFont();
 
