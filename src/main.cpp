@@ -2,4 +2,4 @@
 
 #include "app/win/StartUp.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return qnv::startUp(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return qnv::app::startUp(); }

@@ -20,19 +20,19 @@
 #include "app/win/AppState.h"
 #include "app/win/Document.h"
 #include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
 #include "crypto/Digest.h"
 #include "crypto/ProtectedFormat.h"
-#include "crypto/win/EncryptWindow.h"
-#include "crypto/win/UnlockWindow.h"
-#include "ui/Handles.h"
-#include "ui/Text.h"
-#include "ui/Window.h"
+#include "app/win/ProtectedDocument.h"
+#include "ui/win/Handles.h"
+#include "ui/win/Text.h"
+#include "ui/win/Window.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace qnv;
+using namespace qnv::app;
+using namespace qnv::crypto;
 
 double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -93,11 +93,10 @@ int wmain(int argc, wchar_t** argv) {
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() / (L"qnv-bench-protected-" + std::to_wstring(GetCurrentProcessId()));
   std::filesystem::create_directories(folder);
-  setSettingsPath((folder / L"配置.ini").wstring());
   const std::filesystem::path target = folder / L"bench.qnv";
 
-  resetAppState();
-  ProtectedWorkHooks& hooks = protectedWorkHooks();
+  resetAppState((folder / L"配置.ini").wstring());
+  ProtectedWork& hooks = appState().protectedWork;
   hooks.processEvents = [] {
     gaps.mark();
     ui::processPendingEvents();
@@ -174,7 +173,7 @@ int wmain(int argc, wchar_t** argv) {
     ui::processPendingEvents();
 
     // The codec's own share, with the pump the routines use.
-    EventPump pump = makeProtectedWorkPump();
+    EventPump pump(hooks.processEvents, hooks.pumpInterval);
     gaps.start();
     const std::string file = protectedFileContent(document, checkValue, &pump);
     gaps.mark();
@@ -207,8 +206,6 @@ int wmain(int argc, wchar_t** argv) {
 
   window.reset();
   ui::processPendingEvents();
-  resetProtectedWorkHooks();
-  setSettingsPath({});
   std::error_code ec;
   std::filesystem::remove_all(folder, ec);
   return 0;

@@ -17,11 +17,17 @@
 #include "app/win/AppState.h"
 #include "app/win/Document.h"
 #include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
-#include "ui/Handles.h"
-#include "ui/Prompts.h"
+#include "settings/win/SettingsFile.h"
+#include "ui/win/Handles.h"
+#include "ui/win/Prompts.h"
 
 namespace {
+
+// The benchmark's own settings file.
+std::wstring& settingsPath() {
+  static std::wstring path;
+  return path;
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -131,15 +137,15 @@ void documentScenario(const char* name, const std::string& bytes, UINT format, c
   double open, save;
   double phases[3] = {};
   {
-    qnv::resetAppState();
-    qnv::appState().documentPath = path.string();
-    qnv::EditorWindow window;
+    qnv::app::resetAppState(settingsPath());
+    qnv::app::appState().documentPath = path.string();
+    qnv::app::EditorWindow window;
     auto t = Clock::now();
     window.open(SW_SHOWNOACTIVATE);
     pump();
     open = msSince(t);
     t = Clock::now();
-    qnv::saveDocument(window);
+    qnv::app::saveDocument(window);
     save = msSince(t);
   }
   std::printf("open %-4s 10 MB: %8.0f ms   control stream-in %8.0f ms   ratio %.2f (target <= 1.2)\n", name, open,
@@ -197,7 +203,7 @@ int wmain(int argc, wchar_t** argv) {
   LoadLibraryW(L"riched20.dll");
   const auto dir = std::filesystem::temp_directory_path() / L"qnv-bench-shell";
   std::filesystem::create_directories(dir);
-  qnv::setSettingsPath((dir / L"配置.ini").wstring());
+  settingsPath() = (dir / L"配置.ini").wstring();
   NoPrompts prompts;
   qnv::ui::setPrompts(&prompts);
 

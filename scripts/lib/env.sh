@@ -3,7 +3,7 @@
 
 QNV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 QNV_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
-  libssl-dev g++-mingw-w64-x86-64-posix wine64 xvfb xauth x11-utils fonts-wqy-microhei imagemagick locales)
+  libgcrypt20-dev libgcrypt-mingw-w64-dev pkgconf g++-mingw-w64-x86-64-posix wine64 xvfb xauth x11-utils fonts-wqy-microhei imagemagick locales)
 
 qnv_log() { printf '[qnv] %s\n' "$*" >&2; }
 

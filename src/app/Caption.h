@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace qnv {
+namespace qnv::app {
 
 // U+3000 is the ideographic blank.
 inline constexpr std::string_view kDesignedCaption = "\u3000\u3000qvn-编辑器";
@@ -17,4 +17,4 @@ inline std::string captionText(std::string_view displayName, std::string_view le
   return caption;
 }
 
-}  // namespace qnv
+}  // namespace qnv::app

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
 bool isSeparator(char c) { return static_cast<unsigned char>(c) < static_cast<unsigned char>('!'); }
@@ -41,4 +41,4 @@ std::string documentPathFrom(std::string_view commandLine) {
   return args.empty() ? std::string() : std::move(args.back());
 }
 
-}  // namespace qnv
+}  // namespace qnv::app

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qnv {
+namespace qnv::app {
 
 // Splits a whole command line (UTF-8, program name first) into the arguments after the
 // program's name. The name ends at its closing quote when quoted, else at the first
@@ -17,4 +17,4 @@ std::vector<std::string> splitCommandLine(std::string_view commandLine);
 // The last argument, or empty text when there is none.
 std::string documentPathFrom(std::string_view commandLine);
 
-}  // namespace qnv
+}  // namespace qnv::app

@@ -1,6 +1,6 @@
 #include "app/PathNames.h"
 
-namespace qnv {
+namespace qnv::app {
 
 std::string fileNameOf(std::string_view path) {
   size_t start = 0;
@@ -29,4 +29,4 @@ std::string extensionOf(std::string_view path) {
   return dot == std::string_view::npos ? std::string() : std::string(path.substr(dot));
 }
 
-}  // namespace qnv
+}  // namespace qnv::app

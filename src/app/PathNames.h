@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace qnv {
+namespace qnv::app {
 
 // The last component of `path`, extension included; empty when it ends with a backslash.
 std::string fileNameOf(std::string_view path);
@@ -17,4 +17,4 @@ std::string extensionOf(std::string_view path);
 // Protected documents and RTF saves are recognised by this extension, compared byte for byte.
 inline constexpr std::string_view kDocumentExtension = ".qnv";
 
-}  // namespace qnv
+}  // namespace qnv::app

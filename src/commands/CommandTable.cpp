@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace qnv {
+namespace qnv::commands {
 namespace {
 
 constexpr std::array<CommandRow, 17> kCommands{{
@@ -102,4 +102,4 @@ Rect confinementRect(int left, int top, int width, int height, int screenWidth, 
   return r;
 }
 
-}  // namespace qnv
+}  // namespace qnv::commands

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-namespace qnv {
+namespace qnv::commands {
 
 enum class CommandId {
   SaveDocument,
@@ -81,4 +81,4 @@ struct Rect {
 };
 Rect confinementRect(int left, int top, int width, int height, int screenWidth, int screenHeight);
 
-}  // namespace qnv
+}  // namespace qnv::commands

@@ -1,6 +1,17 @@
 #include "crypto/Digest.h"
 
-namespace qnv {
+namespace qnv::crypto {
+
+std::string lowerHexDigits(const unsigned char* bytes, std::size_t count) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(2 * count);
+  for (std::size_t i = 0; i < count; ++i) {
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 0xF];
+  }
+  return text;
+}
 
 std::string checkValueFromDigest(std::string_view digest) {
   constexpr std::size_t kFirst = 2;   // skip the two digits of digest byte 0
@@ -13,4 +24,4 @@ std::string checkValueFromDigest(std::string_view digest) {
   return value;
 }
 
-}  // namespace qnv
+}  // namespace qnv::crypto

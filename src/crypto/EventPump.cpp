@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace qnv {
+namespace qnv::crypto {
 
 EventPump::EventPump(std::function<void()> processPendingEvents, std::chrono::milliseconds interval,
                      NowFunction now)
@@ -21,4 +21,4 @@ void EventPump::poll() {
   last_ = now();
 }
 
-}  // namespace qnv
+}  // namespace qnv::crypto

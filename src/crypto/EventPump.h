@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <functional>
 
-namespace qnv {
+namespace qnv::crypto {
 
 class EventPump {
  public:
@@ -41,4 +41,4 @@ class EventPump {
 // takes well under a millisecond; large enough that reading the clock costs nothing.
 inline constexpr std::size_t kPumpBlockBytes = 32 * 1024;
 
-}  // namespace qnv
+}  // namespace qnv::crypto

@@ -12,7 +12,7 @@
 #define QNV_HEX_SSE2 0
 #endif
 
-namespace qnv {
+namespace qnv::crypto {
 
 namespace {
 
@@ -205,4 +205,4 @@ std::uint64_t hexToInteger(std::string_view text) {
   return value;
 }
 
-}  // namespace qnv
+}  // namespace qnv::crypto

@@ -7,7 +7,7 @@
 
 #include "crypto/EventPump.h"
 
-namespace qnv {
+namespace qnv::crypto {
 
 // Two upper-case hex digits per byte, high half first; empty bytes give an empty text.
 // Polls `pump` (when given) while it works.
@@ -41,4 +41,4 @@ void encodeInto(std::string_view bytes, std::uint8_t mask, char* out, EventPump*
 
 }  // namespace hex_detail
 
-}  // namespace qnv
+}  // namespace qnv::crypto

@@ -4,7 +4,7 @@
 
 #include "crypto/HexCodec.h"
 
-namespace qnv {
+namespace qnv::crypto {
 
 namespace {
 
@@ -35,6 +35,12 @@ std::string textUpToFirstNul(std::string_view bytes) {
   const void* nul = std::memchr(bytes.data(), 0, bytes.size());
   if (!nul) return std::string(bytes);
   return std::string(bytes.data(), static_cast<const char*>(nul) - bytes.data());
+}
+
+void cutAtFirstNul(std::string& bytes) {
+  if (const void* nul = std::memchr(bytes.data(), 0, bytes.size())) {
+    bytes.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
+  }
 }
 
 std::string encryptText(std::string_view documentBytes, std::string_view checkValue, EventPump* pump) {
@@ -86,4 +92,4 @@ std::optional<std::string> decryptText(std::string_view textWithoutMarker, std::
   return document;
 }
 
-}  // namespace qnv
+}  // namespace qnv::crypto

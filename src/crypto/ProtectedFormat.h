@@ -9,7 +9,7 @@
 
 #include "crypto/EventPump.h"
 
-namespace qnv {
+namespace qnv::crypto {
 
 inline constexpr std::string_view kProtectedMarker = ".qnv";
 inline constexpr std::uint32_t kScrambleMask = 7215;  // only its low eight bits take effect
@@ -23,6 +23,8 @@ bool isProtectedText(std::string_view fileText);
 
 // The bytes before the first zero byte, or all of them.
 std::string textUpToFirstNul(std::string_view bytes);
+// The same, in place: cuts `bytes` at its first zero byte, if any.
+void cutAtFirstNul(std::string& bytes);
 
 // hexEncode of the scrambled document bytes, followed by the check value.
 std::string encryptText(std::string_view documentBytes, std::string_view checkValue, EventPump* pump);
@@ -46,4 +48,4 @@ std::string removeProtectedMarker(std::string_view fileText);
 std::optional<std::string> decryptText(std::string_view textWithoutMarker, std::string_view checkValue,
                                        EventPump* pump);
 
-}  // namespace qnv
+}  // namespace qnv::crypto

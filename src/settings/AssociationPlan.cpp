@@ -1,6 +1,6 @@
 #include "settings/AssociationPlan.h"
 
-namespace qnv {
+namespace qnv::settings {
 namespace {
 
 bool isBlank(std::string_view text) { return text.find_first_not_of(" \t") == std::string_view::npos; }
@@ -76,4 +76,4 @@ AssociationPlan planFileType(std::string_view programPath, std::string_view exte
   return plan;
 }
 
-}  // namespace qnv
+}  // namespace qnv::settings

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qnv {
+namespace qnv::settings {
 
 struct RegistryOperation {
   enum class Kind {
@@ -59,4 +59,4 @@ std::string openCommandFor(std::string_view programPath);
 // "qnv|txt" -> {"qnv", "txt"}; empty entries are dropped.
 std::vector<std::string> splitExtensions(std::string_view extensions);
 
-}  // namespace qnv
+}  // namespace qnv::settings

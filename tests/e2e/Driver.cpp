@@ -195,19 +195,6 @@ std::string ansi(const std::wstring& text) {
   return out;
 }
 
-// Whether the RTF switches `word` on: the control word not followed by a letter or by 0.
-bool switchesOn(const std::string& rtf, const std::string& word) {
-  const std::string token = "\\" + word;
-  for (size_t at = rtf.find(token); at != std::string::npos; at = rtf.find(token, at + 1)) {
-    const size_t next = at + token.size();
-    if (next >= rtf.size()) return true;
-    const char c = rtf[next];
-    if ((c >= 'a' && c <= 'z') || c == '0') continue;
-    return true;
-  }
-  return false;
-}
-
 void key(WORD vk, bool up) {
   INPUT in{};
   in.type = INPUT_KEYBOARD;

@@ -12,9 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "support/RtfText.h"
 #include "support/WinTestSupport.h"
 
 namespace qnv::e2e {
+
+using test::switchesOn;
 
 using namespace std::chrono_literals;
 
@@ -77,8 +80,6 @@ std::wstring messageBoxText(HWND box);
 // Input, pointer and text helpers shared by the journeys.
 // The text in the ANSI code page, as the program writes it.
 std::string ansi(const std::wstring& text);
-// Whether the RTF switches `word` on: the control word not followed by a letter or by 0.
-bool switchesOn(const std::string& rtf, const std::string& word);
 void key(WORD vk, bool up);
 POINT pointer();
 // Moves the pointer to a screen point as a mouse would. Under Wine the program may read an

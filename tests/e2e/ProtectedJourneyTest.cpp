@@ -4,10 +4,17 @@
 #include "crypto/Digest.h"
 #include "crypto/ProtectedFormat.h"
 #include "e2e/Driver.h"
-#include "ui/Text.h"
+#include "support/ProtectedFiles.h"
+#include "ui/win/Text.h"
 
 namespace qnv::e2e {
 namespace {
+
+using crypto::decryptText;
+using crypto::isProtectedText;
+using crypto::passwordCheckValue;
+using crypto::removeProtectedMarker;
+using crypto::textUpToFirstNul;
 
 const std::wstring kTitle = L"\u3000\u3000qvn-编辑器\u3000\u3000当前长度为:";
 const std::wstring kEncryptCaption = L"请输入加密密码";
@@ -23,12 +30,6 @@ void enterPassword(const Session& s, HWND window, const std::wstring& password) 
   s.focus(window);
   s.typeText(password);
   s.pressChord({VK_RETURN});
-}
-
-std::optional<std::string> unlockFile(const std::filesystem::path& path, const std::wstring& password) {
-  const std::string text = textUpToFirstNul(test::readFileBytes(path));
-  if (!isProtectedText(text)) return std::nullopt;
-  return decryptText(removeProtectedMarker(text), passwordCheckValue(ui::toAnsi(password)), nullptr);
 }
 
 TEST(ProtectedJourney, ProtectWithF1ThenUnlockAtTheNextStart) {
@@ -47,7 +48,7 @@ TEST(ProtectedJourney, ProtectWithF1ThenUnlockAtTheNextStart) {
   enterPassword(first, encrypt, L"密码1");
   ASSERT_TRUE(waitFor([&] { return test::readFileBytes(doc).rfind(".qnv", 0) == 0; })) << "written protected";
   EXPECT_TRUE(waitFor([&] { return !IsWindow(encrypt); })) << "the window closes";
-  const auto document = unlockFile(doc, L"密码1");
+  const auto document = test::unlockProtectedFile(doc, L"密码1");
   ASSERT_TRUE(document);
   EXPECT_NE(document->find("\\'d6\\'d0\\'ce\\'c4\\'b1\\'ca\\'bc\\'c7"), std::string::npos) << *document;
 

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view line(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::string> args = qnv::splitCommandLine(line);
+  const std::vector<std::string> args = qnv::app::splitCommandLine(line);
   size_t total = 0;
   for (const std::string& arg : args) {
     if (arg.find('"') != std::string::npos) __builtin_trap();
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     total += arg.size();
   }
   if (total > size) __builtin_trap();
-  const std::string path = qnv::documentPathFrom(line);
+  const std::string path = qnv::app::documentPathFrom(line);
   if (!(args.empty() ? path.empty() : path == args.back())) __builtin_trap();
   return 0;
 }

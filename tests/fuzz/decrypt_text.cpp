@@ -39,34 +39,34 @@ std::string referenceRemoveMarker(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  qnv::EventPump pump([] {}, std::chrono::milliseconds(0));
+  qnv::crypto::EventPump pump([] {}, std::chrono::milliseconds(0));
 
   // As a file: read up to the first zero byte, marker removed, unlocked.
-  const std::string text = qnv::textUpToFirstNul(input);
-  (void)qnv::isProtectedText(text);
-  const std::string body = qnv::removeProtectedMarker(text);
+  const std::string text = qnv::crypto::textUpToFirstNul(input);
+  (void)qnv::crypto::isProtectedText(text);
+  const std::string body = qnv::crypto::removeProtectedMarker(text);
   require(body == referenceRemoveMarker(text), "removeProtectedMarker");
-  require(qnv::removeProtectedMarker(input) == referenceRemoveMarker(input), "removeProtectedMarker, raw bytes");
-  (void)qnv::decryptText(body, "0150983CD", &pump);
-  require(!qnv::decryptText(body, "", &pump), "an empty check value matched");
+  require(qnv::crypto::removeProtectedMarker(input) == referenceRemoveMarker(input), "removeProtectedMarker, raw bytes");
+  (void)qnv::crypto::decryptText(body, "0150983CD", &pump);
+  require(!qnv::crypto::decryptText(body, "", &pump), "an empty check value matched");
   if (!body.empty()) {
     // Take the stored check value as the password's, so that the body is decoded.
     const std::size_t checkAt = body.size() > 9 ? body.size() - 9 : 0;
-    const std::optional<std::string> document = qnv::decryptText(body, std::string_view(body).substr(checkAt), &pump);
+    const std::optional<std::string> document = qnv::crypto::decryptText(body, std::string_view(body).substr(checkAt), &pump);
     require(document.has_value(), "the stored check value did not match itself");
     const std::string expected =
-        qnv::textUpToFirstNul(qnv::scrambleBytes(qnv::hexDecode(std::string_view(body).substr(0, checkAt))));
+        qnv::crypto::textUpToFirstNul(qnv::crypto::scrambleBytes(qnv::crypto::hexDecode(std::string_view(body).substr(0, checkAt))));
     require(*document == expected, "decryptText");
   }
 
   // As a document: protected, then unlocked with the same password.
-  const std::string check = qnv::passwordCheckValue(input.substr(0, 32));
+  const std::string check = qnv::crypto::passwordCheckValue(input.substr(0, 32));
   require(check.size() == 9, "check value length");
-  const std::string file = qnv::protectedFileContent(input, check, &pump);
+  const std::string file = qnv::crypto::protectedFileContent(input, check, &pump);
   require(file.size() == 2 * size + 13, "file length");
-  require(qnv::isProtectedText(file), "marker");
+  require(qnv::crypto::isProtectedText(file), "marker");
   require(file.find_first_not_of("0123456789ABCDEF", 4) == std::string::npos, "file characters");
-  const std::optional<std::string> unlocked = qnv::decryptText(qnv::removeProtectedMarker(file), check, &pump);
-  require(unlocked == qnv::textUpToFirstNul(input), "round trip");
+  const std::optional<std::string> unlocked = qnv::crypto::decryptText(qnv::crypto::removeProtectedMarker(file), check, &pump);
+  require(unlocked == qnv::crypto::textUpToFirstNul(input), "round trip");
   return 0;
 }

@@ -55,15 +55,15 @@ std::string referenceDecode(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-  require(qnv::hexToInteger(text) == referenceToInteger(text), "hexToInteger");
+  require(qnv::crypto::hexToInteger(text) == referenceToInteger(text), "hexToInteger");
   const std::string expected = referenceDecode(text);
-  require(qnv::hexDecode(text) == expected, "hexDecode");
-  qnv::EventPump pump([] {}, std::chrono::milliseconds(0));
-  require(qnv::hexDecode(text, &pump) == expected, "hexDecode with a pump");
+  require(qnv::crypto::hexDecode(text) == expected, "hexDecode");
+  qnv::crypto::EventPump pump([] {}, std::chrono::milliseconds(0));
+  require(qnv::crypto::hexDecode(text, &pump) == expected, "hexDecode with a pump");
 
-  const std::string encoded = qnv::hexEncode(text, &pump);
+  const std::string encoded = qnv::crypto::hexEncode(text, &pump);
   require(encoded.size() == 2 * size, "hexEncode length");
   require(encoded.find_first_not_of("0123456789ABCDEF") == std::string::npos, "hexEncode digits");
-  require(qnv::hexDecode(encoded) == text, "hexDecode of hexEncode");
+  require(qnv::crypto::hexDecode(encoded) == text, "hexDecode of hexEncode");
   return 0;
 }

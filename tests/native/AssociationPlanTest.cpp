@@ -5,7 +5,7 @@
 
 #include "settings/AssociationPlan.h"
 
-namespace qnv {
+namespace qnv::settings {
 
 // Readable failures: one operation per line.
 void PrintTo(const RegistryOperation& op, std::ostream* out) {
@@ -165,4 +165,4 @@ TEST(AssociationPlan, SplitsExtensionsAtBars) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::settings

@@ -2,7 +2,7 @@
 
 #include "app/CommandLine.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
 using Args = std::vector<std::string>;
@@ -46,4 +46,4 @@ TEST(CommandLine, DocumentPathIsTheLastArgument) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::app

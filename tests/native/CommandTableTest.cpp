@@ -2,10 +2,9 @@
 
 #include <string>
 
-#include "app/Caption.h"
 #include "commands/CommandTable.h"
 
-namespace qnv {
+namespace qnv::commands {
 namespace {
 
 TEST(CommandTable, KeyDownDispatch) {
@@ -97,11 +96,6 @@ TEST(CommandTable, ContextMenuRows) {
   EXPECT_EQ(entries[17].command, CommandId::OpenSettings);
 }
 
-TEST(Caption, Texts) {
-  EXPECT_EQ(captionText("", ""), "\u3000\u3000qvn-编辑器\u3000\u3000当前长度为:");
-  EXPECT_EQ(captionText("笔记.qnv", "12"), "笔记.qnv\u3000\u3000qvn-编辑器\u3000\u3000当前长度为:12");
-  EXPECT_EQ(kDesignedCaption, "\xE3\x80\x80\xE3\x80\x80qvn-编辑器");
-}
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::commands

@@ -6,7 +6,7 @@
 #include "crypto/HexCodec.h"
 #include "crypto/ProtectedFormat.h"
 
-namespace qnv {
+namespace qnv::crypto {
 namespace {
 
 using std::chrono::milliseconds;
@@ -136,4 +136,4 @@ TEST(CryptoEventPump, CodecRunsTheLoopAsTimePasses) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::crypto

@@ -6,7 +6,7 @@
 
 #include "crypto/HexCodec.h"
 
-namespace qnv {
+namespace qnv::crypto {
 namespace {
 
 using namespace std::literals;
@@ -164,4 +164,4 @@ TEST(CryptoHexCodec, HandlersRunDuringPumpingCanUseTheCodecThemselves) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::crypto

@@ -9,7 +9,7 @@
 #include "crypto/Digest.h"
 #include "crypto/ProtectedFormat.h"
 
-namespace qnv {
+namespace qnv::crypto {
 namespace {
 
 using namespace std::literals;
@@ -226,4 +226,4 @@ TEST(CryptoProtectedFormat, UnlocksTheFixtures) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::crypto

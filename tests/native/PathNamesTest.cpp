@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "app/Caption.h"
 #include "app/PathNames.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
 TEST(PathNames, FileNameOf) {
@@ -35,5 +36,11 @@ TEST(PathNames, ExtensionOf) {
   }
 }
 
+TEST(Caption, Texts) {
+  EXPECT_EQ(captionText("", ""), "\u3000\u3000qvn-编辑器\u3000\u3000当前长度为:");
+  EXPECT_EQ(captionText("笔记.qnv", "12"), "笔记.qnv\u3000\u3000qvn-编辑器\u3000\u3000当前长度为:12");
+  EXPECT_EQ(kDesignedCaption, "\xE3\x80\x80\xE3\x80\x80qvn-编辑器");
+}
+
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::app

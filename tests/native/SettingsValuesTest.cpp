@@ -2,10 +2,16 @@
 
 #include <map>
 
-#include "app/SettingsValues.h"
+#include "settings/SettingsValues.h"
 
-namespace qnv {
+namespace qnv::settings {
 namespace {
+
+using ui::CharFormat;
+using ui::kAutomaticColour;
+using ui::kBold;
+using ui::kItalic;
+using ui::kStrikeOut;
 
 TEST(SettingsValues, IntegerRule) {
   struct Case {
@@ -114,4 +120,4 @@ TEST(SettingsValues, FontSettingsForTheSettingsWindow) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::settings

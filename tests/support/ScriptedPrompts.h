@@ -1,5 +1,8 @@
 #pragma once
-// Answers the program's prompts from a script and records what was asked.
+// Answers the program's prompts from a script and records what was asked. Strict: a prompt
+// that the script does not answer, and script left unused when the test ends, fail the test.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -7,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/Prompts.h"
+#include "ui/win/Prompts.h"
+#include "ui/win/Text.h"
 
 namespace qnv::test {
 
@@ -20,9 +24,14 @@ class ScriptedPrompts final : public ui::Prompts {
   };
 
   ScriptedPrompts() { ui::setPrompts(this); }
-  ~ScriptedPrompts() override { ui::setPrompts(nullptr); }
+  ~ScriptedPrompts() override {
+    expectScriptUsed();
+    ui::setPrompts(nullptr);
+  }
+  ScriptedPrompts(const ScriptedPrompts&) = delete;
+  ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
 
-  // Answers for message boxes with Yes and No, in order; OK boxes need none.
+  // One answer per message box, in order: Ok for a box with OK, Yes or No for the others.
   std::deque<ui::MessageAnswer> answers;
   // Save dialog: each entry is the chosen path, or nullopt for Cancel.
   std::deque<std::optional<std::wstring>> saveChoices;
@@ -36,22 +45,49 @@ class ScriptedPrompts final : public ui::Prompts {
   std::vector<ui::FontDialogValues> fontDialogsShown;
   std::optional<int> exitCode;
 
+  // Scripts a Cancel of the font dialog.
+  void cancelFontDialog() {
+    fontChoices.push_back([](ui::FontDialogValues&) { return false; });
+  }
+
+  // Fails the test for every answer or choice the script holds that no prompt has taken,
+  // and forgets them.
+  void expectScriptUsed() {
+    if (!answers.empty()) ADD_FAILURE() << answers.size() << " message answer(s) left unused";
+    if (!saveChoices.empty()) ADD_FAILURE() << saveChoices.size() << " save dialog choice(s) left unused";
+    if (!fontChoices.empty()) ADD_FAILURE() << fontChoices.size() << " font dialog choice(s) left unused";
+    if (!colourChoices.empty()) ADD_FAILURE() << colourChoices.size() << " colour dialog choice(s) left unused";
+    answers.clear();
+    saveChoices.clear();
+    fontChoices.clear();
+    colourChoices.clear();
+  }
+
   ui::MessageAnswer message(std::wstring_view text, std::wstring_view caption, ui::MessageButtons buttons) override {
     messages.push_back({std::wstring(text), std::wstring(caption), buttons});
-    if (buttons == ui::MessageButtons::Ok) return ui::MessageAnswer::Ok;
-    if (answers.empty()) return ui::MessageAnswer::No;
-    ui::MessageAnswer a = answers.front();
+    const bool yesNo = buttons == ui::MessageButtons::YesNo;
+    const ui::MessageAnswer fallback = yesNo ? ui::MessageAnswer::No : ui::MessageAnswer::Ok;
+    if (answers.empty()) {
+      ADD_FAILURE() << "unscripted message box: " << ui::narrow(text);
+      return fallback;
+    }
+    const ui::MessageAnswer a = answers.front();
     answers.pop_front();
+    if (yesNo == (a == ui::MessageAnswer::Ok)) {
+      ADD_FAILURE() << "the script answers " << (yesNo ? "OK" : "Yes or No") << " to the box: " << ui::narrow(text);
+      return fallback;
+    }
     return a;
   }
 
   bool saveFileName(ui::SaveDialogValues& dialog) override {
     saveDialogsShown.push_back(dialog);
-    std::optional<std::wstring> choice;
-    if (!saveChoices.empty()) {
-      choice = saveChoices.front();
-      saveChoices.pop_front();
+    if (saveChoices.empty()) {
+      ADD_FAILURE() << "unscripted save dialog: " << ui::narrow(dialog.title);
+      return false;
     }
+    const std::optional<std::wstring> choice = saveChoices.front();
+    saveChoices.pop_front();
     if (!choice) return false;
     dialog.fileName = *choice;
     return true;
@@ -59,19 +95,24 @@ class ScriptedPrompts final : public ui::Prompts {
 
   bool chooseFont(ui::FontDialogValues& values) override {
     fontDialogsShown.push_back(values);
-    if (fontChoices.empty()) return false;
+    if (fontChoices.empty()) {
+      ADD_FAILURE() << "unscripted font dialog";
+      return false;
+    }
     auto choice = fontChoices.front();
     fontChoices.pop_front();
     return choice(values);
   }
 
   bool chooseColour(uint32_t& colour) override {
-    if (colourChoices.empty() || !colourChoices.front()) {
-      if (!colourChoices.empty()) colourChoices.pop_front();
+    if (colourChoices.empty()) {
+      ADD_FAILURE() << "unscripted colour dialog";
       return false;
     }
-    colour = *colourChoices.front();
+    const std::optional<uint32_t> choice = colourChoices.front();
     colourChoices.pop_front();
+    if (!choice) return false;
+    colour = *choice;
     return true;
   }
 

@@ -150,3 +150,22 @@ HWND threadWindowWithCaption(const std::wstring& caption) {
 }
 
 }  // namespace qnv::test
+
+#include "support/EditorFixture.h"
+#include "ui/win/Text.h"
+
+namespace qnv::test {
+
+app::EditorWindow& EditorFixture::open(const std::wstring& document, bool foreground) {
+  app::appState().documentPath = ui::narrow(document);
+  window = std::make_unique<app::EditorWindow>();
+  EXPECT_TRUE(window->open(foreground ? SW_SHOW : SW_SHOWNOACTIVATE));
+  if (foreground) {
+    SetForegroundWindow(window->hwnd());
+    SetFocus(window->editorBox().hwnd());
+  }
+  pumpMessages();
+  return *window;
+}
+
+}  // namespace qnv::test

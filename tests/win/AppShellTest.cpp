@@ -9,13 +9,16 @@
 #include "app/win/AppState.h"
 #include "app/win/Document.h"
 #include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
-#include "support/ScriptedPrompts.h"
+#include "support/EditorFixture.h"
 #include "support/WinTestSupport.h"
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
+
+using ui::CharFormat;
+using ui::kBold;
+using ui::kItalic;
 
 using ui::MessageAnswer;
 
@@ -31,27 +34,8 @@ const std::wstring kTitle = L"\u3000\u3000qvn-编辑器\u3000\u3000当前长度�
 const std::string kGbkNote = "\xD6\xD0\xCE\xC4\xB1\xCA\xBC\xC7";
 const std::string kGbkSettings = "\xC9\xE8\xD6\xC3";
 
-class AppShell : public testing::Test {
+class AppShell : public test::EditorFixture {
  protected:
-  void SetUp() override {
-    resetAppState();
-    setSettingsPath((dir / L"配置.ini").wstring());
-  }
-  void TearDown() override {
-    window.reset();
-    test::pumpMessages();
-    setSettingsPath({});
-  }
-
-  // Opens the editor as the program does, with `document` as the command-line path.
-  EditorWindow& open(const std::wstring& document = {}) {
-    appState().documentPath = ui::narrow(document);
-    window = std::make_unique<EditorWindow>();
-    EXPECT_TRUE(window->open(SW_SHOWNOACTIVATE));
-    test::pumpMessages();
-    return *window;
-  }
-
   SIZE outerSize() const {
     RECT r = window->outerRect();
     return {r.right - r.left, r.bottom - r.top};
@@ -63,9 +47,7 @@ class AppShell : public testing::Test {
     test::pumpMessages();
   }
 
-  test::TempDir dir;
-  test::ScriptedPrompts prompts;
-  std::unique_ptr<EditorWindow> window;
+  const settings::SettingsFile& settingsFile() const { return appState().settingsFile; }
 };
 
 TEST_F(AppShell, WithoutSettingsFileTheDesignedWindowOpens) {
@@ -87,12 +69,12 @@ TEST_F(AppShell, WithoutSettingsFileTheDesignedWindowOpens) {
 }
 
 TEST_F(AppShell, SettingsFileIsAppliedAndMissingKeysTakeTheirDefaults) {
-  writeIntSetting("长", 420);
-  writeIntSetting("宽", 90);  // below the smallest usable width
-  writeFlagSetting("加粗", true);
-  writeFlagSetting("倾斜", true);
-  writeSetting("字体名称", "楷体");
-  writeColourSetting("高亮色", 0x00FF00);
+  settingsFile().writeIntSetting("长", 420);
+  settingsFile().writeIntSetting("宽", 90);  // below the smallest usable width
+  settingsFile().writeFlagSetting("加粗", true);
+  settingsFile().writeFlagSetting("倾斜", true);
+  settingsFile().writeSetting("字体名称", "楷体");
+  settingsFile().writeColourSetting("高亮色", 0x00FF00);
   EditorWindow& w = open();
   EXPECT_EQ(outerSize().cy, 420);
   EXPECT_EQ(outerSize().cx, 200);
@@ -126,7 +108,7 @@ TEST_F(AppShell, OpensCommandLineDocuments) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    resetAppState();
+    resetState();
     const auto path = dir / ui::widen(c.name);
     test::writeFileBytes(path, c.bytes);
     const auto abandoned = c.named ? nullptr : abandonUnlock();
@@ -223,6 +205,7 @@ TEST_F(AppShell, FailedWriteIsReportedAndLosesNothing) {
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
   EditorWindow& w = open(path.wstring());
   type(L"new");
+  prompts.answers.push_back(MessageAnswer::Ok);
   EXPECT_FALSE(saveDocument(w));
   EXPECT_EQ(appState().isModified, 1);
   ASSERT_EQ(prompts.messages.size(), 1u);
@@ -233,10 +216,11 @@ TEST_F(AppShell, FailedWriteIsReportedAndLosesNothing) {
   EXPECT_EQ(test::readFileBytes(path), "old content");
 
   // A folder that does not exist.
-  resetAppState();
+  resetState();
   window.reset();
   EditorWindow& w2 = open((dir / L"没有这个目录" / L"x.qnv").wstring());
   type(L"y");
+  prompts.answers.push_back(MessageAnswer::Ok);
   EXPECT_FALSE(saveDocument(w2));
   EXPECT_EQ(appState().isModified, 1);
   EXPECT_EQ(prompts.messages.size(), 2u);
@@ -262,8 +246,8 @@ TEST_F(AppShell, ClosingAnUnmodifiedDocumentAsksNothingAndStoresTheSize) {
   SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(w.isAlive());
   EXPECT_TRUE(prompts.messages.empty());
-  EXPECT_EQ(readIntSetting("长"), 500);
-  EXPECT_EQ(readIntSetting("宽"), 600);
+  EXPECT_EQ(settingsFile().readIntSetting("长"), 500);
+  EXPECT_EQ(settingsFile().readIntSetting("宽"), 600);
 }
 
 TEST_F(AppShell, ClosePromptPaths) {
@@ -282,10 +266,10 @@ TEST_F(AppShell, ClosePromptPaths) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    resetAppState();
+    resetState();
     prompts.messages.clear();
     prompts.exitCode.reset();
-    DeleteFileW(settingsPath().c_str());
+    DeleteFileW(settingsFile().settingsPath().c_str());
     EditorWindow& w = open();
     type(L"改动");
     prompts.answers.assign(c.answers.begin(), c.answers.end());
@@ -302,7 +286,7 @@ TEST_F(AppShell, ClosePromptPaths) {
       EXPECT_EQ(prompts.messages[1].text, L"您是需要直接退出编辑不保存文件吗？");
       EXPECT_EQ(prompts.messages[1].caption, L"退出？");
     }
-    EXPECT_EQ(readIntSetting("长"), 500) << "the size is stored before asking";
+    EXPECT_EQ(settingsFile().readIntSetting("长"), 500) << "the size is stored before asking";
     if (c.exited) {
       EXPECT_EQ(*prompts.exitCode, 0);
       EXPECT_EQ(test::readFileBytes(dir / L"out.qnv"), w.editorBox().context());
@@ -316,7 +300,7 @@ TEST_F(AppShell, ClosePromptPaths) {
 TEST_F(AppShell, SaveAndExitWithAFailingWriteShowsTheWindowAgain) {
   EditorWindow& w = open((dir / L"缺失目录" / L"a.qnv").wstring());
   type(L"内容");
-  prompts.answers = {MessageAnswer::Yes};
+  prompts.answers = {MessageAnswer::Yes, MessageAnswer::Ok};
   SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(w.isAlive());
   EXPECT_TRUE(IsWindowVisible(w.hwnd()));
@@ -327,9 +311,9 @@ TEST_F(AppShell, SaveAndExitWithAFailingWriteShowsTheWindowAgain) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::app
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
 TEST_F(AppShell, TheEditorBoxGetsTheEmbeddedObjectCallbackAtCreation) {
@@ -340,4 +324,4 @@ TEST_F(AppShell, TheEditorBoxGetsTheEmbeddedObjectCallbackAtCreation) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::app

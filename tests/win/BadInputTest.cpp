@@ -7,45 +7,22 @@
 #include "app/win/AppState.h"
 #include "app/win/Document.h"
 #include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
-#include "support/ScriptedPrompts.h"
+#include "support/EditorFixture.h"
 #include "support/WinTestSupport.h"
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
-class BadInput : public testing::Test {
- protected:
-  void SetUp() override {
-    resetAppState();
-    setSettingsPath(settings().wstring());
-  }
-  void TearDown() override {
-    window.reset();
-    test::pumpMessages();
-    setSettingsPath({});
-  }
-  std::filesystem::path settings() const { return dir / L"配置.ini"; }
 
-  EditorWindow& open(const std::wstring& document = {}) {
-    appState().documentPath = ui::narrow(document);
-    window = std::make_unique<EditorWindow>();
-    EXPECT_TRUE(window->open(SW_SHOWNOACTIVATE));
-    test::pumpMessages();
-    return *window;
-  }
-
-  test::TempDir dir;
-  test::ScriptedPrompts prompts;
-  std::unique_ptr<EditorWindow> window;
-};
+class BadInput : public test::EditorFixture {};
 
 TEST_F(BadInput, ALockedDocumentOpensEmptyAndIsNeverOverwritten) {
   const auto path = dir / L"锁定.txt";
   test::writeFileBytes(path, "precious");
   HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  prompts.answers.push_back(ui::MessageAnswer::Ok);
   EditorWindow& w = open(path.wstring());
   CloseHandle(lock);
 
@@ -78,8 +55,8 @@ TEST_F(BadInput, OddSettingsFilesGiveAUsableWindow) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    resetAppState();
-    test::writeFileBytes(settings(), c.bytes);
+    resetState();
+    test::writeFileBytes(settingsFile(), c.bytes);
     EditorWindow& w = open();
     EXPECT_EQ(appState().windowHeight, c.height);
     EXPECT_EQ(appState().windowWidth, c.width);
@@ -90,8 +67,8 @@ TEST_F(BadInput, OddSettingsFilesGiveAUsableWindow) {
 }
 
 TEST_F(BadInput, AnUnreadableSettingsFileReadsAsEmpty) {
-  test::writeFileBytes(settings(), "[\xC9\xE8\xD6\xC3]\r\n\xB3\xA4=300\r\n");
-  HANDLE lock = CreateFileW(settings().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  test::writeFileBytes(settingsFile(), "[\xC9\xE8\xD6\xC3]\r\n\xB3\xA4=300\r\n");
+  HANDLE lock = CreateFileW(settingsFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   open();
   CloseHandle(lock);
@@ -100,4 +77,4 @@ TEST_F(BadInput, AnUnreadableSettingsFileReadsAsEmpty) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::app

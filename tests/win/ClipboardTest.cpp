@@ -7,26 +7,23 @@
 #include <string>
 #include <vector>
 
-#include "app/win/AppState.h"
-#include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
 #include "commands/win/Clipboard.h"
-#include "support/ScriptedPrompts.h"
+#include "support/EditorFixture.h"
 #include "support/WinTestSupport.h"
 
-namespace qnv {
+namespace qnv::commands {
 namespace {
 
-struct KeyEvent {
+struct SentKey {
   unsigned char key;
   unsigned char scanCode;
   unsigned long flags;
   std::uintptr_t extraInfo;
-  bool operator==(const KeyEvent&) const = default;
+  bool operator==(const SentKey&) const = default;
 };
 
-std::vector<KeyEvent>& recorded() {
-  static std::vector<KeyEvent> events;
+std::vector<SentKey>& recorded() {
+  static std::vector<SentKey> events;
   return events;
 }
 
@@ -34,25 +31,19 @@ void record(unsigned char key, unsigned char scanCode, unsigned long flags, std:
   recorded().push_back({key, scanCode, flags, extraInfo});
 }
 
-// Records the key events instead of sending them, for as long as it lives.
+// Collects the key events sent through `record` while it lives.
 class RecordedKeys {
  public:
-  RecordedKeys() : previous_(setKeyEventSender(record)) { recorded().clear(); }
-  ~RecordedKeys() { setKeyEventSender(previous_); }
-  RecordedKeys(const RecordedKeys&) = delete;
-  RecordedKeys& operator=(const RecordedKeys&) = delete;
-  const std::vector<KeyEvent>& events() const { return recorded(); }
-
- private:
-  KeyEventSender previous_;
+  RecordedKeys() { recorded().clear(); }
+  const std::vector<SentKey>& events() const { return recorded(); }
 };
 
-KeyEvent down(unsigned char key) { return {key, 0, 0, 0}; }
-KeyEvent up(unsigned char key) { return {key, 0, KEYEVENTF_KEYUP, 0}; }
+SentKey down(unsigned char key) { return {key, 0, 0, 0}; }
+SentKey up(unsigned char key) { return {key, 0, KEYEVENTF_KEYUP, 0}; }
 
-std::string describe(const std::vector<KeyEvent>& events) {
+std::string describe(const std::vector<SentKey>& events) {
   std::string out;
-  for (const KeyEvent& e : events) {
+  for (const SentKey& e : events) {
     out += std::to_string(e.key) + (e.flags & KEYEVENTF_KEYUP ? " up" : " down") + "; ";
   }
   return out;
@@ -75,7 +66,7 @@ TEST(Clipboard, PressKeyCombinationPressesInOrderAndReleasesInTheSameOrder) {
   struct Case {
     const char* name;
     unsigned char key, modifier, second, third;
-    std::vector<KeyEvent> expected;
+    std::vector<SentKey> expected;
   } cases[] = {
       {"Ctrl+A", 'A', VK_CONTROL, 0, 0, {down(VK_CONTROL), down('A'), up(VK_CONTROL), up('A')}},
       {"Ctrl+Shift+K", 'K', VK_CONTROL, VK_SHIFT, 0,
@@ -88,26 +79,16 @@ TEST(Clipboard, PressKeyCombinationPressesInOrderAndReleasesInTheSameOrder) {
   };
   for (const Case& c : cases) {
     RecordedKeys keys;
-    pressKeyCombination(c.key, c.modifier, c.second, c.third);
+    pressKeyCombination(c.key, c.modifier, c.second, c.third, record);
     EXPECT_EQ(keys.events(), c.expected) << c.name << ": " << describe(keys.events());
   }
 }
 
-class ClipboardTest : public testing::Test {
+class ClipboardTest : public test::EditorFixture {
  protected:
   void SetUp() override {
-    resetAppState();
-    setSettingsPath((dir / L"配置.ini").wstring());
-    window = std::make_unique<EditorWindow>();
-    ASSERT_TRUE(window->open(SW_SHOW));
-    SetForegroundWindow(window->hwnd());
-    SetFocus(window->editorBox().hwnd());
-    test::pumpMessages();
-  }
-  void TearDown() override {
-    window.reset();
-    test::pumpMessages();
-    setSettingsPath({});
+    EditorFixture::SetUp();
+    open({}, true);
   }
 
   HWND box() { return window->editorBox().hwnd(); }
@@ -115,7 +96,7 @@ class ClipboardTest : public testing::Test {
     SendMessageW(box(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(box(), EM_EMPTYUNDOBUFFER, 0, 0);
     test::pumpMessages();
-    appState().isModified = 0;
+    app::appState().isModified = 0;
   }
   std::wstring text() {
     std::wstring buffer(static_cast<size_t>(window->editorBox().textLength()) + 1, L'\0');
@@ -130,15 +111,13 @@ class ClipboardTest : public testing::Test {
     return r;
   }
 
-  test::TempDir dir;
-  test::ScriptedPrompts prompts;
-  std::unique_ptr<EditorWindow> window;
+  const ui::EditorBox& editorBox() const { return window->editorBox(); }
 };
 
 TEST_F(ClipboardTest, SelectAllTypesCtrlA) {
   RecordedKeys keys;
-  selectAll(*window);
-  EXPECT_EQ(keys.events(), (std::vector<KeyEvent>{down(VK_CONTROL), down('A'), up(VK_CONTROL), up('A')}))
+  selectAll(record);
+  EXPECT_EQ(keys.events(), (std::vector<SentKey>{down(VK_CONTROL), down('A'), up(VK_CONTROL), up('A')}))
       << describe(keys.events());
 }
 
@@ -147,7 +126,7 @@ TEST_F(ClipboardTest, SelectAllSelectsTheWholeDocumentThroughTheFocusedBox) {
   const std::wstring before = text();
   select(2, 2);
   ASSERT_EQ(GetFocus(), box());
-  selectAll(*window);
+  selectAll();
   EXPECT_TRUE(test::pumpUntil([&] {
     const CHARRANGE r = selection();
     return r.cpMin == 0 && r.cpMax >= window->editorBox().textLength();
@@ -160,43 +139,43 @@ TEST_F(ClipboardTest, CutCopyPasteAndUndoGoThroughTheBox) {
   setText(L"你好 world");
 
   select(3, 8);
-  copySelection(*window);
+  copySelection(editorBox());
   EXPECT_EQ(clipboardText(), L"world");
   EXPECT_EQ(text(), L"你好 world");
-  EXPECT_EQ(appState().isModified, 0) << "copying changes nothing";
+  EXPECT_EQ(app::appState().isModified, 0) << "copying changes nothing";
 
   select(0, 2);
-  cutSelection(*window);
+  cutSelection(editorBox());
   test::pumpMessages();
   EXPECT_EQ(clipboardText(), L"你好");
   EXPECT_EQ(text(), L" world");
-  EXPECT_EQ(appState().isModified, 1) << "a cut is a content change";
+  EXPECT_EQ(app::appState().isModified, 1) << "a cut is a content change";
   EXPECT_EQ(window->caption().substr(window->caption().size() - 1), L"6") << "the caption shows the new length";
 
   select(6, 6);
-  pasteClipboard(*window);
+  pasteClipboard(editorBox());
   EXPECT_EQ(text(), L" world你好");
 
-  undoEdit(*window);
+  undoEdit(editorBox());
   EXPECT_EQ(text(), L" world");
-  undoEdit(*window);
+  undoEdit(editorBox());
   EXPECT_EQ(text(), L"你好 world");
 }
 
 TEST_F(ClipboardTest, NothingToActOnChangesNoText) {
   setText(L"abc");
   select(1, 1);
-  cutSelection(*window);
-  copySelection(*window);
+  cutSelection(editorBox());
+  copySelection(editorBox());
   EXPECT_EQ(text(), L"abc");
 
   ASSERT_TRUE(OpenClipboard(window->hwnd()));
   EmptyClipboard();
   CloseClipboard();
-  pasteClipboard(*window);
-  undoEdit(*window);  // nothing to undo
+  pasteClipboard(editorBox());
+  undoEdit(editorBox());  // nothing to undo
   EXPECT_EQ(text(), L"abc");
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::commands

@@ -5,13 +5,13 @@
 #include <optional>
 #include <stdexcept>
 
-#include "app/Formats.h"
+#include "ui/Formats.h"
 #include "support/ScriptedPrompts.h"
 #include "support/WinTestSupport.h"
-#include "ui/ColourPicker.h"
-#include "ui/Window.h"
+#include "ui/win/ColourPicker.h"
+#include "ui/win/Window.h"
 
-namespace qnv {
+namespace qnv::ui {
 namespace {
 
 using ui::ColourPicker;
@@ -309,4 +309,4 @@ TEST_F(ColourPickerTest, DestroyingTheHostClosesAnOpenPalette) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::ui

@@ -8,57 +8,54 @@
 #include <string_view>
 
 #include "crypto/Digest.h"
+#include "crypto/win/CryptoApiDigest.h"
+#include "support/Rfc1321.h"
 #include "crypto/ProtectedFormat.h"
 #include "support/WinTestSupport.h"
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::crypto {
 namespace {
 
 using namespace std::literals;
 
 TEST(CryptoApiDigest, Rfc1321TestSuite) {
-  struct Case {
-    std::string_view input;
-    std::string_view digest;
-  } cases[] = {
-      {"", "d41d8cd98f00b204e9800998ecf8427e"},
-      {"a", "0cc175b9c0f1b6a831c399e269772661"},
-      {"abc", "900150983cd24fb0d6963f7d28e17f72"},
-      {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-      {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
-      {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
-       "d174ab98d277d9f5a5611c2c9f419d9f"},
-      {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-       "57edf4a22be3c955ac49da2e2107b67a"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(md5HexDigest(c.input), c.digest) << "input: \"" << c.input << "\"";
+  for (const test::DigestVector& c : test::kRfc1321Suite) {
+    EXPECT_EQ(cryptoApiMd5HexDigest(c.input), c.digest) << "input: \"" << c.input << "\"";
   }
 }
 
 TEST(CryptoApiDigest, HashesExactlyTheGivenBytesInOneCall) {
-  EXPECT_EQ(md5HexDigest("a\0b"sv), "70350f6027bce3713f6b76473084309b");
-  EXPECT_EQ(md5HexDigest(std::string(1000000, 'a')), "7707d6ae4e027c70eea2a935c2296f21");
+  EXPECT_EQ(cryptoApiMd5HexDigest("a\0b"sv), "70350f6027bce3713f6b76473084309b");
+  EXPECT_EQ(cryptoApiMd5HexDigest(std::string(1000000, 'a')), "7707d6ae4e027c70eea2a935c2296f21");
 }
 
 TEST(CryptoApiDigest, EmptyPasswordHashesNoData) {
-  EXPECT_EQ(passwordCheckValue(""), "1D8CD98F0");
+  EXPECT_EQ(passwordCheckValue("", cryptoApiMd5HexDigest), "1D8CD98F0");
 }
 
 TEST(CryptoApiDigest, ChinesePasswordIsHashedAsItsAnsiBytes) {
   const std::string password = ui::toAnsi(L"密码");
   EXPECT_EQ(password, "\xC3\xDC\xC2\xEB") << "the ANSI code page is not GBK";
-  EXPECT_EQ(passwordCheckValue("\xC3\xDC\xC2\xEB"), "293E30F0C");
+  EXPECT_EQ(passwordCheckValue("\xC3\xDC\xC2\xEB", cryptoApiMd5HexDigest), "293E30F0C");
 }
 
 TEST(CryptoApiDigest, UnlocksAProtectedFixture) {
   const std::string file = test::readFileBytes(test::dataDir() / L"protected" / L"chinese-password.qnv");
   ASSERT_TRUE(isProtectedText(file));
   const auto document = decryptText(removeProtectedMarker(textUpToFirstNul(file)),
-                                    passwordCheckValue("\xC3\xDC\xC2\xEB"), nullptr);  // 密码
+                                    passwordCheckValue("\xC3\xDC\xC2\xEB", cryptoApiMd5HexDigest), nullptr);  // 密码
   ASSERT_TRUE(document.has_value());
   EXPECT_EQ(*document, ui::toAnsi(L"你好，世界\r\n第二行"));
+}
+
+TEST(CryptoApiDigest, AgreesWithThePortableDigest) {
+  std::string bytes;
+  for (int n = 0; n < 300; n += 37) {
+    bytes.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) bytes[static_cast<size_t>(i)] = static_cast<char>(i * 131 + n);
+    EXPECT_EQ(cryptoApiMd5HexDigest(bytes), md5HexDigest(bytes)) << n << " bytes";
+  }
 }
 
 TEST(CryptoProtectedFormatOnWindows, RoundTripOfALargeDocument) {
@@ -79,4 +76,4 @@ TEST(CryptoProtectedFormatOnWindows, RoundTripOfALargeDocument) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::crypto

@@ -4,10 +4,10 @@
 #include <richedit.h>
 
 #include "support/WinTestSupport.h"
-#include "ui/EditorBox.h"
-#include "ui/Window.h"
+#include "ui/win/EditorBox.h"
+#include "ui/win/Window.h"
 
-namespace qnv {
+namespace qnv::ui {
 namespace {
 
 class Host : public ui::Window {};
@@ -112,4 +112,4 @@ TEST_F(EditorBoxTest, HasNoLengthLimit) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::ui

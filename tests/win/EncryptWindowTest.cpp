@@ -11,18 +11,33 @@
 #include "app/win/AppState.h"
 #include "app/win/Document.h"
 #include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
 #include "crypto/Digest.h"
 #include "crypto/ProtectedFormat.h"
 #include "crypto/win/EncryptWindow.h"
 #include "crypto/win/UnlockWindow.h"
-#include "support/ScriptedPrompts.h"
+#include "app/win/ProtectedDocument.h"
+#include "support/EditorFixture.h"
+#include "support/ProtectedFiles.h"
 #include "support/WinTestSupport.h"
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
+using test::clickAction;
+using test::typePassword;
+using crypto::decryptText;
+using crypto::EncryptWindow;
+using crypto::encryptWindowDesign;
+using crypto::isProtectedText;
+using crypto::passwordCheckValue;
+using crypto::PasswordWindow;
+using crypto::removeProtectedMarker;
+using crypto::textUpToFirstNul;
+using crypto::UnlockWindow;
+using crypto::unlockWindowDesign;
+using ui::CharFormat;
+using ui::kBold;
 using ui::MessageAnswer;
 using ui::MessageButtons;
 
@@ -32,46 +47,15 @@ const std::wstring kUnlockCaption = L"请输入密码解锁文件";
 // GBK bytes of "中文笔记".
 const std::string kGbkNote = "\xD6\xD0\xCE\xC4\xB1\xCA\xBC\xC7";
 
-// The document a protected file holds for a password, or nullopt when it does not open.
-std::optional<std::string> unlockFile(const std::filesystem::path& path, const std::wstring& password) {
-  const std::string text = textUpToFirstNul(test::readFileBytes(path));
-  if (!isProtectedText(text)) return std::nullopt;
-  return decryptText(removeProtectedMarker(text), passwordCheckValue(ui::toAnsi(password)), nullptr);
-}
-
 // The editor's document as a protected file holds it: the control's RTF stream ends with
 // a zero byte, and a document ends at its first zero byte.
 std::string documentOf(EditorWindow& editor) { return textUpToFirstNul(editor.editorBox().context()); }
 
-void typePassword(HWND window, const std::wstring& password) {
-  SetWindowTextW(GetDlgItem(window, PasswordWindow::kPasswordBoxId), password.c_str());
-}
-
-void clickAction(HWND window) {
-  SendMessageW(GetDlgItem(window, PasswordWindow::kActionButtonId), BM_CLICK, 0, 0);
-}
-
-class EncryptWindowTest : public testing::Test {
+class EncryptWindowTest : public test::EditorFixture {
  protected:
-  void SetUp() override {
-    resetAppState();
-    resetProtectedWorkHooks();
-    setSettingsPath((dir / L"配置.ini").wstring());
-  }
   void TearDown() override {
     encryptWindow.reset();
-    window.reset();
-    test::pumpMessages();
-    resetProtectedWorkHooks();
-    setSettingsPath({});
-  }
-
-  EditorWindow& open(const std::wstring& document = {}) {
-    appState().documentPath = ui::narrow(document);
-    window = std::make_unique<EditorWindow>();
-    EXPECT_TRUE(window->open(SW_SHOWNOACTIVATE));
-    test::pumpMessages();
-    return *window;
+    EditorFixture::TearDown();
   }
 
   void type(const std::wstring& text) {
@@ -83,7 +67,8 @@ class EncryptWindowTest : public testing::Test {
   // Opens the encrypt window without its modal loop, types the password and presses the
   // button; returns once the window has closed.
   void encryptThroughWindow(const std::wstring& password) {
-    encryptWindow = std::make_unique<EncryptWindow>(*window);
+    encryptWindow =
+        std::make_unique<EncryptWindow>([this](std::wstring_view typed) { encryptAndSave(*window, typed); });
     ASSERT_TRUE(encryptWindow->create(encryptWindowDesign()));
     ShowWindow(encryptWindow->hwnd(), SW_SHOWNOACTIVATE);
     typePassword(encryptWindow->hwnd(), password);
@@ -91,9 +76,6 @@ class EncryptWindowTest : public testing::Test {
     EXPECT_TRUE(test::pumpUntil([&] { return !encryptWindow->isAlive(); })) << "the window closes after acting";
   }
 
-  test::TempDir dir;
-  test::ScriptedPrompts prompts;
-  std::unique_ptr<EditorWindow> window;
   std::unique_ptr<EncryptWindow> encryptWindow;
 };
 
@@ -107,8 +89,8 @@ TEST_F(EncryptWindowTest, BothPasswordWindowsAreAsDesigned) {
     std::wstring button;
   };
   Case cases[2];
-  cases[0] = {"encrypt", std::make_unique<EncryptWindow>(w), encryptWindowDesign(), kEncryptCaption, L"加密保存"};
-  cases[1] = {"unlock", std::make_unique<UnlockWindow>(w), unlockWindowDesign(), kUnlockCaption, L"解密文件"};
+  cases[0] = {"encrypt", std::make_unique<EncryptWindow>(EncryptWindow::Save{}), encryptWindowDesign(), kEncryptCaption, L"加密保存"};
+  cases[1] = {"unlock", std::make_unique<UnlockWindow>(UnlockWindow::TryPassword{}), unlockWindowDesign(), kUnlockCaption, L"解密文件"};
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(c.window->create(c.design));
@@ -168,7 +150,7 @@ TEST_F(EncryptWindowTest, F1ProtectsACommandLineDocumentThatThenUnlocksToTheSame
   const std::string file = test::readFileBytes(path);
   EXPECT_EQ(file.size(), 2 * context.size() + 13);
   EXPECT_EQ(file.find_first_not_of(".qnv0123456789ABCDEF"), std::string::npos);
-  EXPECT_EQ(unlockFile(path, L"密码"), textUpToFirstNul(context));
+  EXPECT_EQ(test::unlockProtectedFile(path, L"密码"), textUpToFirstNul(context));
   EXPECT_EQ(appState().isModified, 0);
   EXPECT_TRUE(prompts.messages.empty());
   EXPECT_TRUE(prompts.saveDialogsShown.empty()) << "a command-line document needs no dialog";
@@ -193,7 +175,7 @@ TEST_F(EncryptWindowTest, TargetRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    resetAppState();
+    resetState();
     prompts.messages.clear();
     prompts.saveDialogsShown.clear();
     test::TempDir folder;
@@ -202,6 +184,7 @@ TEST_F(EncryptWindowTest, TargetRules) {
     for (const auto& choice : c.choices) {
       prompts.saveChoices.push_back(choice ? std::optional<std::wstring>((folder / *choice).wstring()) : std::nullopt);
     }
+    if (!c.message.empty()) prompts.answers.push_back(MessageAnswer::Ok);
     encryptThroughWindow(L"pw");
 
     EXPECT_EQ(prompts.saveDialogsShown.size(), c.choices.size());
@@ -220,7 +203,7 @@ TEST_F(EncryptWindowTest, TargetRules) {
     }
     EXPECT_EQ(files, c.written.empty() ? 0u : 1u);
     if (!c.written.empty()) {
-      EXPECT_EQ(unlockFile(folder / c.written, L"pw"), documentOf(*window));
+      EXPECT_EQ(test::unlockProtectedFile(folder / c.written, L"pw"), documentOf(*window));
       EXPECT_EQ(appState().isModified, 0);
     } else {
       EXPECT_EQ(appState().isModified, 1) << "nothing saved, still modified";
@@ -235,7 +218,7 @@ TEST_F(EncryptWindowTest, CancelAfterAChosenNameWritesNothingAndTheNameIsShownAg
   const auto first = dir / L"first.qnv";
   prompts.saveChoices = {first.wstring(), std::nullopt};
   encryptThroughWindow(L"pw");
-  ASSERT_TRUE(unlockFile(first, L"pw"));
+  ASSERT_TRUE(test::unlockProtectedFile(first, L"pw"));
   const std::string written = test::readFileBytes(first);
 
   type(L"更多");
@@ -255,7 +238,7 @@ TEST_F(EncryptWindowTest, EnterInThePasswordBoxActsAsTheButton) {
   } cases[] = {{"Enter", WM_KEYDOWN}, {"Alt+Enter", WM_SYSKEYDOWN}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    resetAppState();
+    resetState();
     const auto path = dir / (ui::widen(c.name) + L".qnv");
     open(path.wstring());
     type(L"x");
@@ -265,7 +248,7 @@ TEST_F(EncryptWindowTest, EnterInThePasswordBoxActsAsTheButton) {
     });
     runEncryptWindow(*window);
     ASSERT_TRUE(*ran);
-    EXPECT_EQ(unlockFile(path, L"键"), documentOf(*window));
+    EXPECT_EQ(test::unlockProtectedFile(path, L"键"), documentOf(*window));
     EXPECT_EQ(appState().isModified, 0);
     window.reset();
   }
@@ -276,38 +259,19 @@ TEST_F(EncryptWindowTest, ASecondActivationWhileSavingIsIgnored) {
   std::wstring text;
   for (int i = 0; i < 2000; ++i) text += L"一行文字 line of text\r\n";
   type(text);
-  prompts.saveChoices = {(dir / L"first.qnv").wstring(), (dir / L"second.qnv").wstring()};
+  // A second save would meet a save dialog the script does not answer.
+  prompts.saveChoices = {(dir / L"first.qnv").wstring()};
 
-  int hashes = 0;
-  int pumps = 0;
-  bool buttonEnabledWhileRunning = true;
-  ProtectedWorkHooks& hooks = protectedWorkHooks();
-  hooks.pumpInterval = std::chrono::milliseconds(0);
-  hooks.checkValue = [&](std::string_view bytes) {
-    ++hashes;
-    return passwordCheckValue(bytes);
-  };
-  hooks.processEvents = [&] {
-    if (pumps++ == 0) {
-      // The user clicks again and presses Enter while the first save runs.
-      HWND button = encryptWindow->actionButton();
-      buttonEnabledWhileRunning = IsWindowEnabled(button);
-      PostMessageW(button, BM_CLICK, 0, 0);
-      PostMessageW(encryptWindow->hwnd(), WM_COMMAND, MAKEWPARAM(PasswordWindow::kActionButtonId, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
-      PostMessageW(encryptWindow->passwordBox(), WM_KEYDOWN, VK_RETURN, 0);
-      PostMessageW(encryptWindow->hwnd(), WM_CLOSE, 0, 0);
-    }
-    ui::processPendingEvents();
-  };
+  test::SecondActivation seen;
+  test::armSecondActivation(appState().protectedWork, [this] { return encryptWindow.get(); }, seen);
   encryptThroughWindow(L"pw");
 
-  EXPECT_GT(pumps, 0);
-  EXPECT_FALSE(buttonEnabledWhileRunning);
-  EXPECT_EQ(hashes, 1) << "one save ran";
+  EXPECT_GT(seen.pumps, 0);
+  EXPECT_FALSE(seen.buttonEnabledWhileRunning);
+  EXPECT_EQ(seen.hashes, 1) << "one save ran";
   EXPECT_EQ(prompts.saveDialogsShown.size(), 1u);
   EXPECT_FALSE(std::filesystem::exists(dir / L"second.qnv"));
-  EXPECT_EQ(unlockFile(dir / L"first.qnv", L"pw"), documentOf(w));
+  EXPECT_EQ(test::unlockProtectedFile(dir / L"first.qnv", L"pw"), documentOf(w));
 }
 
 TEST_F(EncryptWindowTest, AFailingHashServiceWritesNothing) {
@@ -315,7 +279,8 @@ TEST_F(EncryptWindowTest, AFailingHashServiceWritesNothing) {
   test::writeFileBytes(path, "old content");
   open(path.wstring());
   type(L"新");
-  protectedWorkHooks().checkValue = [](std::string_view) { return std::string(); };
+  appState().protectedWork.checkValue = [](std::string_view) { return std::string(); };
+  prompts.answers.push_back(MessageAnswer::Ok);
   encryptThroughWindow(L"pw");
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_EQ(prompts.messages[0].text, L"无法计算密码校验值，文件未保存。");
@@ -335,7 +300,7 @@ TEST_F(EncryptWindowTest, AFailedWriteIsReportedAndLosesNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    resetAppState();
+    resetState();
     prompts.messages.clear();
     if (c.readOnly) {
       test::writeFileBytes(c.target, "old content");
@@ -343,6 +308,7 @@ TEST_F(EncryptWindowTest, AFailedWriteIsReportedAndLosesNothing) {
     }
     open(c.target.wstring());
     type(L"新内容");
+    prompts.answers.push_back(MessageAnswer::Ok);
     encryptThroughWindow(L"pw");
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text.rfind(L"保存失败", 0), 0u);
@@ -371,7 +337,7 @@ TEST_F(EncryptWindowTest, DocumentsComeBackByteForByteThroughTheUnlockRoutine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    resetAppState();
+    resetState();
     prompts.saveChoices.clear();
     test::TempDir folder;
     EditorWindow& w = open();
@@ -395,7 +361,7 @@ TEST_F(EncryptWindowTest, DocumentsComeBackByteForByteThroughTheUnlockRoutine) {
     window.reset();
 
     // A fresh editor unlocks the file into its box.
-    resetAppState();
+    resetState();
     EditorWindow& fresh = open();
     appState().documentPath = ui::narrow(target.wstring());
     ASSERT_TRUE(unlockDocument(fresh, c.password));
@@ -410,4 +376,4 @@ TEST_F(EncryptWindowTest, DocumentsComeBackByteForByteThroughTheUnlockRoutine) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::app

@@ -5,11 +5,12 @@
 #include <optional>
 #include <string>
 
+#include "files/win/ModulePath.h"
 #include "settings/win/FileAssociation.h"
 #include "support/ScriptedPrompts.h"
-#include "ui/Prompts.h"
+#include "ui/win/Prompts.h"
 
-namespace qnv {
+namespace qnv::settings {
 namespace {
 
 // A classes key of its own for each test under HKEY_CURRENT_USER, removed afterwards.
@@ -117,14 +118,14 @@ TEST(FileAssociation, RegistrationWritesTheFiveValues) {
 TEST(FileAssociation, AssociateFilesRegistersThisProgramFromItsModule) {
   TestClassesKey classes;
   test::ScriptedPrompts prompts;
-  associateFiles(nullptr, classes.path());
+  associateFiles(classes.path());
   EXPECT_TRUE(prompts.messages.empty());
 
   wchar_t module[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, module, MAX_PATH);
   const std::wstring path = module;
   ASSERT_FALSE(path.empty());
-  EXPECT_EQ(programModulePath(), path);
+  EXPECT_EQ(files::programModulePath(), path);
   expectText(classes, L"qnv", L"qnv", "type description");
   EXPECT_EQ(classes.read(L"qnv", L"EditFlags").value_or(TestClassesKey::Value{}).number, 2u);
   expectText(classes, L"qnv\\Shell\\Open\\Command", L"\"" + path + L"\" \"%1\"", "open command");
@@ -132,7 +133,7 @@ TEST(FileAssociation, AssociateFilesRegistersThisProgramFromItsModule) {
   expectText(classes, L".qnv", L"qnv", "extension");
 
   // Clicking again writes the same values again, without a message.
-  associateFiles(nullptr, classes.path());
+  associateFiles(classes.path());
   EXPECT_TRUE(prompts.messages.empty());
   expectText(classes, L"qnv\\Shell\\Open\\Command", L"\"" + path + L"\" \"%1\"", "open command, second time");
 }
@@ -180,7 +181,8 @@ TEST(FileAssociation, AFailingWriteShowsTheFailureMessage) {
   for (const Case& c : cases) {
     TestClassesKey classes(c.options);
     test::ScriptedPrompts prompts;
-    associateFiles(nullptr, classes.path() + c.suffix);
+    prompts.answers.push_back(ui::MessageAnswer::Ok);
+    associateFiles(classes.path() + c.suffix);
     ASSERT_EQ(prompts.messages.size(), 1u) << c.name;
     EXPECT_EQ(prompts.messages[0].text, L"文件关联失败。") << c.name;
     EXPECT_EQ(prompts.messages[0].caption, L"信息：") << c.name;
@@ -190,4 +192,4 @@ TEST(FileAssociation, AFailingWriteShowsTheFailureMessage) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::settings

@@ -4,24 +4,42 @@
 
 #include <richedit.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/win/AppState.h"
-#include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
-#include "commands/win/Formatting.h"
-#include "support/ScriptedPrompts.h"
+#include "app/win/CommandBindings.h"
+#include "support/EditorFixture.h"
+#include "support/RtfText.h"
 #include "support/WinTestSupport.h"
-#include "ui/ColourPicker.h"
-#include "ui/Text.h"
+#include "ui/win/ColourPicker.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
-using Command = void (*)(EditorWindow&);
+using commands::CommandId;
+using test::switchesOn;
+using ui::CharFormat;
+using ui::kAlignCentre;
+using ui::kAlignLeft;
+using ui::kAlignRight;
+using ui::kAutomaticColour;
+using ui::kBold;
+using ui::kItalic;
+using ui::kProtected;
+using ui::kStrikeOut;
+using ui::kUnderline;
+using ui::ParaFormat;
+
+using Command = std::function<void(EditorWindow&)>;
+
+// A command run as the key and the menu run it.
+Command by(CommandId id) {
+  return [id](EditorWindow& w) { runCommand(w, id); };
+}
 
 constexpr uint32_t kBlue = 0xFF0000;  // 0x00BBGGRR
 constexpr uint32_t kRed = 0x0000FF;
@@ -34,36 +52,16 @@ std::string document(const std::string& body) {
          body + "}";
 }
 
-// Whether the RTF switches `word` on somewhere: the control word not followed by a letter
-// or by the parameter 0.
-bool switchesOn(const std::string& rtf, const std::string& word) {
-  const std::string token = "\\" + word;
-  for (size_t at = rtf.find(token); at != std::string::npos; at = rtf.find(token, at + 1)) {
-    const size_t next = at + token.size();
-    if (next >= rtf.size()) return true;
-    const char c = rtf[next];
-    if ((c >= 'a' && c <= 'z') || c == '0') continue;
-    return true;
-  }
-  return false;
-}
-
-class Formatting : public testing::Test {
+class Formatting : public test::EditorFixture {
  protected:
   void SetUp() override {
     ClipCursor(nullptr);
-    resetAppState();
-    setSettingsPath((dir / L"配置.ini").wstring());
-    window = std::make_unique<EditorWindow>();
-    ASSERT_TRUE(window->open(SW_SHOW));
-    SetForegroundWindow(window->hwnd());
-    test::pumpMessages();
+    EditorFixture::SetUp();
+    open({}, true);
   }
   void TearDown() override {
     window->fontColourPicker().closePalette();
-    window.reset();
-    test::pumpMessages();
-    setSettingsPath({});
+    EditorFixture::TearDown();
   }
 
   ui::EditorBox& box() { return window->editorBox(); }
@@ -97,9 +95,6 @@ class Formatting : public testing::Test {
     return box().paraFormat().alignment;
   }
 
-  test::TempDir dir;
-  test::ScriptedPrompts prompts;
-  std::unique_ptr<EditorWindow> window;
 };
 
 TEST_F(Formatting, CharacterCommandsOnASelection) {
@@ -113,32 +108,32 @@ TEST_F(Formatting, CharacterCommandsOnASelection) {
     std::vector<std::string> absent;    // control words it no longer switches on
     uint32_t givenEffects = 0;          // set on the text through the box before the command
   } cases[] = {
-      {"bold on italic gives bold italic", "\\f0\\fs24\\i abcd\\i0\\par", toggleBold, kBold | kItalic, 0,
+      {"bold on italic gives bold italic", "\\f0\\fs24\\i abcd\\i0\\par", by(CommandId::ToggleBold), kBold | kItalic, 0,
        {"b", "i"}, {}},
-      {"bold on bold italic gives italic", "\\f0\\fs24\\b\\i abcd\\b0\\i0\\par", toggleBold, kItalic, 0, {"i"}, {"b"}},
-      {"underline on struck-through text keeps the strike-out", "\\f0\\fs24\\strike abcd\\strike0\\par", toggleUnderline,
+      {"bold on bold italic gives italic", "\\f0\\fs24\\b\\i abcd\\b0\\i0\\par", by(CommandId::ToggleBold), kItalic, 0, {"i"}, {"b"}},
+      {"underline on struck-through text keeps the strike-out", "\\f0\\fs24\\strike abcd\\strike0\\par", by(CommandId::ToggleUnderline),
        kUnderline | kStrikeOut, 0, {"ul", "strike"}, {}},
       {"underline twice removes it again", "\\f0\\fs24\\ul abcd\\ulnone\\par",
        [](EditorWindow& w) {
-         toggleUnderline(w);
-         toggleUnderline(w);
+         runCommand(w, CommandId::ToggleUnderline);
+         runCommand(w, CommandId::ToggleUnderline);
        },
        kUnderline, 0, {"ul"}, {}},
       {"strike-through twice stays struck through", "\\f0\\fs24\\b abcd\\b0\\par",
        [](EditorWindow& w) {
-         applyStrikeThrough(w);
-         applyStrikeThrough(w);
+         runCommand(w, CommandId::ApplyStrikeThrough);
+         runCommand(w, CommandId::ApplyStrikeThrough);
        },
        kBold | kStrikeOut, 0, {"b", "strike"}, {}},
-      {"protected text keeps its bit through bold", "\\f0\\fs24 abcd\\par", toggleBold, kBold | kProtected, 0,
+      {"protected text keeps its bit through bold", "\\f0\\fs24 abcd\\par", by(CommandId::ToggleBold), kBold | kProtected, 0,
        {"b", "protect"}, {}, kProtected},
-      {"protected text keeps its bit through underline", "\\f0\\fs24 abcd\\par", toggleUnderline,
+      {"protected text keeps its bit through underline", "\\f0\\fs24 abcd\\par", by(CommandId::ToggleUnderline),
        kUnderline | kProtected, 0, {"ul", "protect"}, {}, kProtected},
-      {"protected text keeps its bit through strike-through", "\\f0\\fs24 abcd\\par", applyStrikeThrough,
+      {"protected text keeps its bit through strike-through", "\\f0\\fs24 abcd\\par", by(CommandId::ApplyStrikeThrough),
        kStrikeOut | kProtected, 0, {"strike", "protect"}, {}, kProtected},
-      {"protected text keeps its bit through highlight", "\\f0\\fs24 abcd\\par", applyHighlight, kProtected, 0,
+      {"protected text keeps its bit through highlight", "\\f0\\fs24 abcd\\par", by(CommandId::ApplyHighlight), kProtected, 0,
        {"protect"}, {}, kProtected},
-      {"10.5 points come out as 10", "\\f0\\fs21 abcd\\fs24\\par", toggleBold, kBold, 10, {"b", "fs20"}, {"fs21"}},
+      {"10.5 points come out as 10", "\\f0\\fs21 abcd\\fs24\\par", by(CommandId::ToggleBold), kBold, 10, {"b", "fs20"}, {"fs21"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -174,12 +169,13 @@ TEST_F(Formatting, EveryCharacterCommandMakesAMixedSelectionUniform) {
     uint32_t effectsFlipped;
     uint32_t effectsSet;
     std::optional<uint32_t> colour;
+    bool opensFontDialog = false;
   } cases[] = {
-      {"bold", toggleBold, kBold, 0, std::nullopt},
-      {"underline", toggleUnderline, kUnderline, 0, std::nullopt},
-      {"strike-through", applyStrikeThrough, 0, kStrikeOut, std::nullopt},
-      {"highlight", applyHighlight, 0, 0, kGreen},
-      {"font dialog cancelled", chooseFont, 0, 0, std::nullopt},
+      {"bold", by(CommandId::ToggleBold), kBold, 0, std::nullopt},
+      {"underline", by(CommandId::ToggleUnderline), kUnderline, 0, std::nullopt},
+      {"strike-through", by(CommandId::ApplyStrikeThrough), 0, kStrikeOut, std::nullopt},
+      {"highlight", by(CommandId::ApplyHighlight), 0, 0, kGreen},
+      {"font dialog cancelled", by(CommandId::ChooseFont), 0, 0, std::nullopt, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -188,6 +184,7 @@ TEST_F(Formatting, EveryCharacterCommandMakesAMixedSelectionUniform) {
     CharFormat expected = box().selectionCharFormat();  // what the box reports for the mixture
     expected.effects = (expected.effects ^ c.effectsFlipped) | c.effectsSet;
     if (c.colour) expected.colour = *c.colour;
+    if (c.opensFontDialog) prompts.cancelFontDialog();
     select(0, 6);
     c.command(*window);
     expectUniform(0, 6, expected, c.name);
@@ -211,7 +208,7 @@ TEST_F(Formatting, HighlightUsesTheHighlightColourOrRedForBlack) {
     appState().highlightColour = c.highlight;
     load("\\f0\\fs24\\cf1 abcd\\par");
     select(1, 3);
-    applyHighlight(*window);
+    runCommand(*window, CommandId::ApplyHighlight);
     EXPECT_EQ(formatAt(1).colour, c.expected);
     EXPECT_EQ(formatAt(2).colour, c.expected);
     EXPECT_EQ(formatAt(0).colour, kBlue);
@@ -229,10 +226,10 @@ TEST_F(Formatting, AtTheInsertionPointCommandsFormatTheTextTypedNext) {
     uint32_t effects;
     uint32_t colour;
   } cases[] = {
-      {"bold", toggleBold, kBold, kBlue},
-      {"underline", toggleUnderline, kUnderline, kBlue},
-      {"strike-through", applyStrikeThrough, kStrikeOut, kBlue},
-      {"highlight", applyHighlight, 0, kGreen},
+      {"bold", by(CommandId::ToggleBold), kBold, kBlue},
+      {"underline", by(CommandId::ToggleUnderline), kUnderline, kBlue},
+      {"strike-through", by(CommandId::ApplyStrikeThrough), kStrikeOut, kBlue},
+      {"highlight", by(CommandId::ApplyHighlight), 0, kGreen},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -265,10 +262,10 @@ TEST_F(Formatting, AlignmentChangesEveryParagraphTheSelectionTouches) {
     int expected[3];
     const char* rtfWord;
   } cases[] = {
-      {"centre across two paragraphs", "", alignCentre, 1, 5, {kAlignCentre, kAlignCentre, kAlignLeft}, "\\qc"},
-      {"right across all three", "", alignRight, 2, 10, {kAlignRight, kAlignRight, kAlignRight}, "\\qr"},
-      {"left from right", "\\qr", alignLeft, 5, 9, {kAlignRight, kAlignLeft, kAlignLeft}, "\\ql"},
-      {"centre at the insertion point", "", alignCentre, 9, 9, {kAlignLeft, kAlignLeft, kAlignCentre}, "\\qc"},
+      {"centre across two paragraphs", "", by(CommandId::AlignCentre), 1, 5, {kAlignCentre, kAlignCentre, kAlignLeft}, "\\qc"},
+      {"right across all three", "", by(CommandId::AlignRight), 2, 10, {kAlignRight, kAlignRight, kAlignRight}, "\\qr"},
+      {"left from right", "\\qr", by(CommandId::AlignLeft), 5, 9, {kAlignRight, kAlignLeft, kAlignLeft}, "\\ql"},
+      {"centre at the insertion point", "", by(CommandId::AlignCentre), 9, 9, {kAlignLeft, kAlignLeft, kAlignCentre}, "\\qc"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -288,7 +285,7 @@ TEST_F(Formatting, AlignmentWritesTheIndentsBackInWholePoints) {
   // Start indent 10.5 points, right indent 20 points.
   load("\\f0\\fs24\\li210\\ri400 indented\\par");
   select(0, 0);
-  alignRight(*window);
+  runCommand(*window, CommandId::AlignRight);
   const ParaFormat f = box().paraFormat();
   EXPECT_EQ(f.alignment, kAlignRight);
   EXPECT_EQ(f.startIndent, 10);
@@ -310,7 +307,7 @@ TEST_F(Formatting, ChooseFontIsPresetFromTheSelectionAndIgnoresEffects) {
     v.italic = false;
     return true;
   });
-  chooseFont(*window);
+  runCommand(*window, CommandId::ChooseFont);
   ASSERT_EQ(prompts.fontDialogsShown.size(), 1u);
   const ui::FontDialogValues& shown = prompts.fontDialogsShown[0];
   EXPECT_EQ(shown.fontName, L"Courier New");
@@ -335,7 +332,7 @@ TEST_F(Formatting, ChooseFontCancelledGivesTheSelectionItsOwnValuesBack) {
     v.bold = false;  // what the user ticked does not matter: the dialog was cancelled
     return false;
   });
-  chooseFont(*window);
+  runCommand(*window, CommandId::ChooseFont);
   ASSERT_EQ(prompts.fontDialogsShown.size(), 1u);
   EXPECT_EQ(prompts.fontDialogsShown[0].fontName, L"宋体");
   EXPECT_EQ(prompts.fontDialogsShown[0].size, 10);
@@ -353,7 +350,8 @@ TEST_F(Formatting, ChooseFontKeepsTheAutomaticColourThroughCancel) {
   select(0, 4);
   setColour(kAutomaticColour);
   ASSERT_EQ(box().selectionCharFormat().colour, kAutomaticColour);
-  chooseFont(*window);  // no scripted choice: Cancel
+  prompts.cancelFontDialog();
+  runCommand(*window, CommandId::ChooseFont);
   EXPECT_EQ(prompts.fontDialogsShown.at(0).colour, kAutomaticColour);
   EXPECT_EQ(formatAt(1).colour, kAutomaticColour);
 }
@@ -388,7 +386,7 @@ TEST_F(PaletteAtPointer, PickTextColourOpensThePaletteAtThePointerAndAppliesTheC
   select(0, 4);
   const POINT screen = pointerAt({120, 90});
   ui::ColourPicker& picker = window->fontColourPicker();
-  pickTextColour(*window);
+  runCommand(*window, CommandId::PickTextColour);
 
   EXPECT_EQ(picker.colour(), kBlue) << "the picker starts from the selection's colour";
   EXPECT_EQ(picker.left(), 120);
@@ -423,7 +421,7 @@ TEST_F(PaletteAtPointer, AutomaticColourEscapeAndTheSameColourAgain) {
   ui::ColourPicker& picker = window->fontColourPicker();
 
   select(0, 2);
-  pickTextColour(*window);
+  runCommand(*window, CommandId::PickTextColour);
   EXPECT_EQ(picker.colour(), kAutomaticColour);
   ASSERT_NE(picker.paletteWindow(), nullptr);
   SendMessageW(picker.paletteWindow(), WM_KEYDOWN, VK_ESCAPE, 1);
@@ -433,7 +431,7 @@ TEST_F(PaletteAtPointer, AutomaticColourEscapeAndTheSameColourAgain) {
   // Red chosen for the whole run: the part that is red already is rewritten too, and a
   // mixed selection ends up in one colour.
   select(2, 4);
-  pickTextColour(*window);
+  runCommand(*window, CommandId::PickTextColour);
   EXPECT_EQ(picker.colour(), kRed);
   EXPECT_EQ(picker.selectedItem(), 16);
   select(0, 4);
@@ -443,4 +441,4 @@ TEST_F(PaletteAtPointer, AutomaticColourEscapeAndTheSameColourAgain) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::app

@@ -8,10 +8,10 @@
 
 #include "richedit/win/ComPointer.h"
 #include "richedit/win/OleCallback.h"
-#include "ui/Handles.h"
-#include "ui/Text.h"
+#include "ui/win/Handles.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::richedit {
 namespace {
 
 using richedit::ComPointer;
@@ -299,4 +299,4 @@ TEST(OleComPointer, StorageNamesAreConvertedFromTheAnsiCodePage) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::richedit

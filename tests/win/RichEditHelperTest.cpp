@@ -10,9 +10,9 @@
 
 #include "richedit/win/RichEditHelper.h"
 #include "support/WinTestSupport.h"
-#include "ui/Handles.h"
+#include "ui/win/Handles.h"
 
-namespace qnv {
+namespace qnv::richedit {
 namespace {
 
 using richedit::OleCallback;
@@ -273,4 +273,4 @@ TEST(RichEditHelper, RtfPictureLoadsAsOneEmbeddedObject) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::richedit

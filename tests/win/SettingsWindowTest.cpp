@@ -11,16 +11,19 @@
 
 #include "app/win/AppState.h"
 #include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
+#include "app/win/CommandBindings.h"
 #include "settings/win/SettingsWindow.h"
 #include "support/ScriptedPrompts.h"
 #include "support/WinTestSupport.h"
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::settings {
 namespace {
 
+using app::appState;
+using app::EditorWindow;
 using ui::FontDescription;
+using ui::kAutomaticColour;
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kRed = 255;
@@ -62,22 +65,21 @@ std::wstring textOf(HWND hwnd) {
 
 class SettingsWindowTest : public testing::Test {
  protected:
-  void SetUp() override {
-    resetAppState();
-    setSettingsPath(iniPath().wstring());
-  }
+  void SetUp() override { app::resetAppState(iniPath().wstring()); }
   void TearDown() override {
     settings.reset();
     editor.reset();
     test::pumpMessages();
-    setSettingsPath({});
+    prompts.expectScriptUsed();
   }
+
+  const SettingsFile& file() const { return appState().settingsFile; }
 
   std::filesystem::path iniPath() const { return dir / L"配置.ini"; }
   std::string iniBytes() const { return test::readFileBytes(iniPath()); }
 
   SettingsWindow& openSettings() {
-    settings = std::make_unique<SettingsWindow>();
+    settings = std::make_unique<SettingsWindow>(file(), app::settingsEditorLink());
     EXPECT_TRUE(settings->create(settingsWindowDesign()));
     ShowWindow(settings->hwnd(), SW_SHOW);
     test::pumpMessages();
@@ -172,7 +174,7 @@ TEST_F(SettingsWindowTest, WithoutASettingsFileTheBuiltInValuesShow) {
   EXPECT_EQ(w.highlightPicker().colour(), kRed);
   EXPECT_EQ(w.backgroundPicker().colour(), 0x202020u);
   EXPECT_EQ(previewFace(), L"微软雅黑");
-  EXPECT_FALSE(settingsExist()) << "opening the window writes nothing";
+  EXPECT_FALSE(file().settingsExist()) << "opening the window writes nothing";
 }
 
 TEST_F(SettingsWindowTest, FillsFromTheFileAndMissingKeysTakeTheirBuiltInValues) {
@@ -289,7 +291,7 @@ TEST_F(SettingsWindowTest, CancelledFontDialogStoresNothingAndKeepsThePreview) {
     prompts.fontChoices.push_back([](ui::FontDialogValues&) { return false; });
     clickChangeFont();
     EXPECT_EQ(prompts.fontChoices.size(), 0u) << "the dialog was opened";
-    EXPECT_EQ(settingsExist(), !c.file.empty());
+    EXPECT_EQ(file().settingsExist(), !c.file.empty());
     if (!c.file.empty()) EXPECT_EQ(iniBytes(), ansiFile(c.file));
     EXPECT_EQ(w.previewLabel().font(), before) << describe(w.previewLabel().font());
     settings.reset();
@@ -302,15 +304,15 @@ TEST_F(SettingsWindowTest, EachPickerStoresItsKeyWhenAColourIsChosen) {
   SettingsWindow& w = openSettings();
 
   chooseCell(w.textColourPicker(), 13);
-  EXPECT_EQ(readSetting("字体色"), std::to_string(presets[13]));
+  EXPECT_EQ(file().readSetting("字体色"), std::to_string(presets[13]));
   EXPECT_EQ(w.previewLabel().textColour(), presets[13]) << "the preview follows at once";
 
   chooseCell(w.highlightPicker(), 27);
-  EXPECT_EQ(readSetting("高亮色"), std::to_string(presets[27]));
+  EXPECT_EQ(file().readSetting("高亮色"), std::to_string(presets[27]));
   EXPECT_EQ(appState().highlightColour, presets[27]) << "the running editor's highlight follows at once";
 
   chooseCell(w.backgroundPicker(), 7);
-  EXPECT_EQ(readSetting("背景色"), std::to_string(presets[7]));
+  EXPECT_EQ(file().readSetting("背景色"), std::to_string(presets[7]));
   EXPECT_EQ(appState().backgroundColour, 0x101010u) << "the background waits for the next start";
 
   // The colour already shown, chosen again, is written again.
@@ -318,12 +320,12 @@ TEST_F(SettingsWindowTest, EachPickerStoresItsKeyWhenAColourIsChosen) {
   SendMessageW(w.highlightPicker().hwnd(), WM_LBUTTONUP, 0, 0);
   ASSERT_EQ(w.highlightPicker().selectedItem(), 27);
   SendMessageW(w.highlightPicker().paletteWindow(), WM_KEYDOWN, VK_RETURN, 1);
-  EXPECT_EQ(readSetting("高亮色"), std::to_string(presets[27]));
+  EXPECT_EQ(file().readSetting("高亮色"), std::to_string(presets[27]));
 
   // Esc stores nothing.
   SendMessageW(w.textColourPicker().hwnd(), WM_LBUTTONUP, 0, 0);
   SendMessageW(w.textColourPicker().paletteWindow(), WM_KEYDOWN, VK_ESCAPE, 1);
-  EXPECT_EQ(readSettingIfPresent("字体色"), std::nullopt);
+  EXPECT_EQ(file().readSettingIfPresent("字体色"), std::nullopt);
 
   // White is stored as 16777215, in a file in the ANSI code page.
   chooseCell(w.textColourPicker(), 39);
@@ -359,7 +361,7 @@ TEST_F(SettingsWindowTest, ANewHighlightColourIsUsedByTheVeryNextCtrlD) {
 
   // Black as highlight colour: the command uses red.
   chooseCell(w.highlightPicker(), 0);
-  EXPECT_EQ(readSetting("高亮色"), "0");
+  EXPECT_EQ(file().readSetting("高亮色"), "0");
   SendMessageW(box, EM_SETSEL, 2, 4);
   ctrlD();
   EXPECT_EQ(colourOf(2, 4), kRed);
@@ -390,13 +392,13 @@ TEST_F(SettingsWindowTest, OpensModallyWithoutOwnerAndIsBuiltAnewEachTime) {
       s->close();
       return true;
     });
-    openSettingsWindow();
+    app::runCommand(*editor, commands::CommandId::OpenSettings);
     EXPECT_TRUE(seen);
     EXPECT_EQ(SettingsWindow::current(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(editor->hwnd()));
   }
-  EXPECT_EQ(readSetting("字体名称"), "楷体");
+  EXPECT_EQ(file().readSetting("字体名称"), "楷体");
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::settings

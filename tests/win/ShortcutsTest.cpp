@@ -12,15 +12,22 @@
 
 #include "app/win/AppState.h"
 #include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
-#include "commands/win/Clipboard.h"
 #include "settings/win/SettingsWindow.h"
-#include "support/ScriptedPrompts.h"
+#include "support/EditorFixture.h"
 #include "support/WinTestSupport.h"
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
+
+using settings::SettingsWindow;
+using ui::CharFormat;
+using ui::kAlignCentre;
+using ui::kAlignLeft;
+using ui::kAlignRight;
+using ui::kBold;
+using ui::kStrikeOut;
+using ui::kUnderline;
 
 constexpr uint32_t kGreen = 0x00FF00;
 
@@ -42,23 +49,19 @@ void expectRect(const RECT& actual, const RECT& expected, const std::string& wha
                                              << describe(expected);
 }
 
-class ContextMenuAndKeys : public testing::Test {
+class ContextMenuAndKeys : public test::EditorFixture {
  public:
   void SetUp() override {
     ClipCursor(nullptr);
-    resetAppState();
-    setSettingsPath((dir / L"配置.ini").wstring());
-    window = std::make_unique<EditorWindow>();
-    ASSERT_TRUE(window->open(SW_SHOW));
+    EditorFixture::SetUp();
+    open({}, true);
     activateEditor();
   }
   void TearDown() override {
     setModifiers(false, false, false);
-    window->fontColourPicker().closePalette();
-    window.reset();
-    test::pumpMessages();
+    if (window) window->fontColourPicker().closePalette();
+    EditorFixture::TearDown();
     ClipCursor(nullptr);
-    setSettingsPath({});
   }
 
   HWND box() { return window->editorBox().hwnd(); }
@@ -148,9 +151,6 @@ class ContextMenuAndKeys : public testing::Test {
             window->fontColourPicker().paletteWindow() != nullptr};
   }
 
-  test::TempDir dir;
-  test::ScriptedPrompts prompts;
-  std::unique_ptr<EditorWindow> window;
 };
 
 TEST_F(ContextMenuAndKeys, ShortcutTableThroughTheEditorBoxKeyHandling) {
@@ -199,9 +199,15 @@ TEST_F(ContextMenuAndKeys, ShortcutTableThroughTheEditorBoxKeyHandling) {
       case Left: expected.alignment = kAlignLeft; break;
       case Centre: expected.alignment = kAlignCentre; break;
       case Right: expected.alignment = kAlignRight; break;
-      case FontDialog: ++expected.fontDialogs; break;
+      case FontDialog:
+        ++expected.fontDialogs;
+        prompts.cancelFontDialog();
+        break;
       case Palette: expected.paletteOpen = true; break;
-      case Save: ++expected.saveDialogs; break;
+      case Save:
+        ++expected.saveDialogs;
+        prompts.saveChoices.push_back(std::nullopt);
+        break;
     }
     // Start the alignment cases from another alignment than the one they set.
     if (c.effect == Left) {
@@ -384,6 +390,7 @@ TEST_F(ContextMenuAndKeys, EveryMenuItemRunsItsCommandFromTheWindowsCommandMessa
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     prompts.fontDialogsShown.clear();
+    if (c.item == 6) prompts.cancelFontDialog();
     load("abcd\\par");
     select(0, 4);
     SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(ids[c.item - 1], 0), 0);
@@ -391,19 +398,15 @@ TEST_F(ContextMenuAndKeys, EveryMenuItemRunsItsCommandFromTheWindowsCommandMessa
     window->fontColourPicker().closePalette();
   }
 
-  // 全选 types Ctrl+A; 设置 opens the settings window, modally, after the menu has gone.
-  {
-    std::vector<unsigned char> keys;
-    static std::vector<unsigned char>* sink = nullptr;
-    sink = &keys;
-    const KeyEventSender previous = setKeyEventSender(
-        [](unsigned char vk, unsigned char, unsigned long flags, std::uintptr_t) {
-          if (!(flags & KEYEVENTF_KEYUP)) sink->push_back(vk);
-        });
-    SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(ids[15], 0), 0);
-    setKeyEventSender(previous);
-    EXPECT_EQ(keys, (std::vector<unsigned char>{VK_CONTROL, 'A'}));
-  }
+  // 全选 types Ctrl+A, which the focused box answers; 设置 opens the settings window,
+  // modally, after the menu has gone.
+  select(1, 1);
+  SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(ids[15], 0), 0);
+  EXPECT_TRUE(test::pumpUntil([&] {
+    CHARRANGE r{};
+    SendMessageW(box(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    return r.cpMin == 0 && r.cpMax >= window->editorBox().textLength();
+  })) << "全选 selects the whole document";
   bool settingsShown = false;
   bool editorDisabled = false;
   test::Soon closeSettings([&] {
@@ -422,4 +425,4 @@ TEST_F(ContextMenuAndKeys, EveryMenuItemRunsItsCommandFromTheWindowsCommandMessa
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::app

@@ -13,18 +13,30 @@
 #include "app/win/AppState.h"
 #include "app/win/Document.h"
 #include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
 #include "crypto/Digest.h"
 #include "crypto/ProtectedFormat.h"
 #include "crypto/win/EncryptWindow.h"
 #include "crypto/win/UnlockWindow.h"
-#include "support/ScriptedPrompts.h"
+#include "app/win/ProtectedDocument.h"
+#include "support/EditorFixture.h"
+#include "support/ProtectedFiles.h"
 #include "support/WinTestSupport.h"
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
+using test::clickAction;
+using test::typePassword;
+using crypto::decryptText;
+using crypto::isProtectedText;
+using crypto::passwordCheckValue;
+using crypto::PasswordWindow;
+using crypto::protectedFileContent;
+using crypto::removeProtectedMarker;
+using crypto::textUpToFirstNul;
+using crypto::UnlockWindow;
+using crypto::unlockWindowDesign;
 using ui::MessageAnswer;
 using ui::MessageButtons;
 
@@ -44,56 +56,33 @@ HWND passwordBoxOf(HWND window) { return GetDlgItem(window, PasswordWindow::kPas
 // a zero byte, and a document ends at its first zero byte.
 std::string documentOf(EditorWindow& editor) { return textUpToFirstNul(editor.editorBox().context()); }
 
-void typePassword(HWND window, const std::wstring& password) {
-  SetWindowTextW(passwordBoxOf(window), password.c_str());
-}
-
-void clickAction(HWND window) {
-  SendMessageW(GetDlgItem(window, PasswordWindow::kActionButtonId), BM_CLICK, 0, 0);
-}
-
-std::optional<std::string> unlockFile(const std::filesystem::path& path, const std::wstring& password) {
-  const std::string text = textUpToFirstNul(test::readFileBytes(path));
-  if (!isProtectedText(text)) return std::nullopt;
-  return decryptText(removeProtectedMarker(text), passwordCheckValue(ui::toAnsi(password)), nullptr);
-}
-
-class UnlockWindowTest : public testing::Test {
+class UnlockWindowTest : public test::EditorFixture {
  protected:
   void SetUp() override {
-    resetAppState();
-    resetProtectedWorkHooks();
-    setSettingsPath((dir / L"配置.ini").wstring());
+    EditorFixture::SetUp();
     protectedFile = dir / L"秘密.qnv";
     std::filesystem::copy_file(test::dataDir() / L"protected" / L"chinese-password.qnv", protectedFile);
     protectedBytes = test::readFileBytes(protectedFile);
   }
   void TearDown() override {
     unlockWindow.reset();
-    window.reset();
-    test::pumpMessages();
-    resetProtectedWorkHooks();
-    setSettingsPath({});
+    EditorFixture::TearDown();
   }
 
   // Starts the editor with `document` on the command line; `atUnlock` acts in the unlock
   // window, which must show up.
-  EditorWindow& open(const std::filesystem::path& document, std::function<void(HWND)> atUnlock) {
+  EditorWindow& openProtected(const std::filesystem::path& document, std::function<void(HWND)> atUnlock) {
     auto ran = test::whenWindowShows(kUnlockCaption, std::move(atUnlock));
-    appState().documentPath = ui::narrow(document.wstring());
-    window = std::make_unique<EditorWindow>();
-    EXPECT_TRUE(window->open(SW_SHOWNOACTIVATE));
-    test::pumpMessages();
+    EditorWindow& w = open(document.wstring());
     EXPECT_TRUE(*ran) << "the unlock window showed";
-    return *window;
+    return w;
   }
 
-  // Starts the editor without a document; tests then name the protected file themselves.
-  EditorWindow& openEmpty() {
-    window = std::make_unique<EditorWindow>();
-    EXPECT_TRUE(window->open(SW_SHOWNOACTIVATE));
-    test::pumpMessages();
-    return *window;
+  // An unlock window over the open editor, as the editor's creation makes it.
+  void makeUnlockWindow() {
+    unlockWindow =
+        std::make_unique<UnlockWindow>([this](std::wstring_view password) { return unlockDocument(*window, password); });
+    ASSERT_TRUE(unlockWindow->create(unlockWindowDesign()));
   }
 
   // The box's document as plain text, GBK, without the final paragraph mark.
@@ -113,11 +102,8 @@ class UnlockWindowTest : public testing::Test {
     test::pumpMessages();
   }
 
-  test::TempDir dir;
-  test::ScriptedPrompts prompts;
   std::filesystem::path protectedFile;
   std::string protectedBytes;
-  std::unique_ptr<EditorWindow> window;
   std::unique_ptr<UnlockWindow> unlockWindow;
 };
 
@@ -128,8 +114,8 @@ TEST_F(UnlockWindowTest, TheRightPasswordFillsTheEditorWhileItIsCreated) {
   } cases[] = {{"button", 0}, {"Enter", WM_KEYDOWN}, {"Alt+Enter", WM_SYSKEYDOWN}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    resetAppState();
-    EditorWindow& w = open(protectedFile, [&](HWND unlock) {
+    resetState();
+    EditorWindow& w = openProtected(protectedFile, [&](HWND unlock) {
       EXPECT_EQ(GetFocus(), passwordBoxOf(unlock)) << "the password can be typed at once";
       typePassword(unlock, kFixturePassword);
       if (c.message) {
@@ -153,7 +139,8 @@ TEST_F(UnlockWindowTest, AWrongPasswordAsksAgain) {
   bool stillOpen = false;
   bool boxEmptied = false;
   bool buttonEnabled = false;
-  EditorWindow& w = open(protectedFile, [&](HWND unlock) {
+  prompts.answers = {MessageAnswer::Ok, MessageAnswer::Ok};
+  EditorWindow& w = openProtected(protectedFile, [&](HWND unlock) {
     typePassword(unlock, L"wrong");
     clickAction(unlock);
     test::pumpMessages();
@@ -180,7 +167,8 @@ TEST_F(UnlockWindowTest, AWrongPasswordAsksAgain) {
 }
 
 TEST_F(UnlockWindowTest, AnAbandonedUnlockNeverOverwritesTheProtectedFile) {
-  EditorWindow& w = open(protectedFile, [](HWND unlock) {
+  prompts.answers = {MessageAnswer::Ok};
+  EditorWindow& w = openProtected(protectedFile, [](HWND unlock) {
     typePassword(unlock, L"wrong");
     clickAction(unlock);
     PostMessageW(unlock, WM_CLOSE, 0, 0);  // the close box
@@ -214,7 +202,7 @@ TEST_F(UnlockWindowTest, AnAbandonedUnlockNeverOverwritesTheProtectedFile) {
   SendMessageW(w.editorBox().hwnd(), WM_KEYDOWN, VK_F1, 0);
   ASSERT_TRUE(*ran);
   EXPECT_EQ(prompts.saveDialogsShown.size(), 3u);
-  EXPECT_EQ(unlockFile(copy, L"新密码"), documentOf(w));
+  EXPECT_EQ(test::unlockProtectedFile(copy, L"新密码"), documentOf(w));
 
   // Ctrl+S then writes only where the user chose.
   const auto other = dir / L"other.qnv";
@@ -242,11 +230,11 @@ TEST_F(ProtectedSave, CtrlSAndTheClosePromptOfferToKeepTheProtection) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    resetAppState();
+    resetState();
     prompts.messages.clear();
     prompts.exitCode.reset();
     test::writeFileBytes(protectedFile, protectedBytes);
-    EditorWindow& w = open(protectedFile, [](HWND unlock) {
+    EditorWindow& w = openProtected(protectedFile, [](HWND unlock) {
       typePassword(unlock, kFixturePassword);
       clickAction(unlock);
     });
@@ -254,8 +242,8 @@ TEST_F(ProtectedSave, CtrlSAndTheClosePromptOfferToKeepTheProtection) {
     // While a protected save lets the event loop run, the editor takes no input.
     int pumps = 0;
     bool editorTookInput = false;
-    protectedWorkHooks().pumpInterval = std::chrono::milliseconds(0);
-    protectedWorkHooks().processEvents = [&] {
+    appState().protectedWork.pumpInterval = std::chrono::milliseconds(0);
+    appState().protectedWork.processEvents = [&] {
       ++pumps;
       if (IsWindowVisible(w.hwnd()) && IsWindowEnabled(w.hwnd())) editorTookInput = true;
       ui::processPendingEvents();
@@ -282,11 +270,11 @@ TEST_F(ProtectedSave, CtrlSAndTheClosePromptOfferToKeepTheProtection) {
     EXPECT_FALSE(editorTookInput);
     EXPECT_TRUE(IsWindowEnabled(w.hwnd()));
     if (!c.fromClosePrompt) EXPECT_EQ(GetFocus(), w.editorBox().hwnd()) << "the keyboard is back in the editor";
-    resetProtectedWorkHooks();
+    appState().protectedWork = ProtectedWork();
 
     const std::string context = w.editorBox().context();
     if (c.keep == MessageAnswer::Yes) {
-      EXPECT_EQ(unlockFile(protectedFile, kFixturePassword), textUpToFirstNul(context))
+      EXPECT_EQ(test::unlockProtectedFile(protectedFile, kFixturePassword), textUpToFirstNul(context))
           << "protected with the same password";
     } else {
       EXPECT_EQ(test::readFileBytes(protectedFile), context) << "ordinary RTF";
@@ -296,7 +284,7 @@ TEST_F(ProtectedSave, CtrlSAndTheClosePromptOfferToKeepTheProtection) {
 }
 
 TEST_F(ProtectedSave, F1DoesNotAskAndLaterSavesKeepItsNewPassword) {
-  EditorWindow& w = open(protectedFile, [](HWND unlock) {
+  EditorWindow& w = openProtected(protectedFile, [](HWND unlock) {
     typePassword(unlock, kFixturePassword);
     clickAction(unlock);
   });
@@ -308,13 +296,13 @@ TEST_F(ProtectedSave, F1DoesNotAskAndLaterSavesKeepItsNewPassword) {
   SendMessageW(w.editorBox().hwnd(), WM_KEYDOWN, VK_F1, 0);
   ASSERT_TRUE(*ran);
   EXPECT_TRUE(prompts.messages.empty());
-  EXPECT_EQ(unlockFile(protectedFile, L"新密码"), documentOf(w));
+  EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
 
   // The file now opens with the new password; keeping the protection keeps that one.
   type(L"再改");
   prompts.answers = {MessageAnswer::Yes};
   ASSERT_TRUE(saveDocument(w));
-  EXPECT_EQ(unlockFile(protectedFile, L"新密码"), documentOf(w));
+  EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
 }
 
 TEST_F(UnlockWindowTest, ASecondActivationWhileUnlockingIsIgnored) {
@@ -324,39 +312,19 @@ TEST_F(UnlockWindowTest, ASecondActivationWhileUnlockingIsIgnored) {
   const auto path = dir / L"large.qnv";
   test::writeFileBytes(path, protectedFileContent(document, passwordCheckValue("abc"), nullptr));
 
-  openEmpty();
+  open();
   appState().documentPath = ui::narrow(path.wstring());
 
-  int hashes = 0;
-  int pumps = 0;
-  bool buttonEnabledWhileRunning = true;
-  ProtectedWorkHooks& hooks = protectedWorkHooks();
-  hooks.pumpInterval = std::chrono::milliseconds(0);
-  hooks.checkValue = [&](std::string_view bytes) {
-    ++hashes;
-    return passwordCheckValue(bytes);
-  };
-  hooks.processEvents = [&] {
-    if (pumps++ == 0) {
-      HWND button = unlockWindow->actionButton();
-      buttonEnabledWhileRunning = IsWindowEnabled(button);
-      PostMessageW(button, BM_CLICK, 0, 0);
-      PostMessageW(unlockWindow->hwnd(), WM_COMMAND, MAKEWPARAM(PasswordWindow::kActionButtonId, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
-      PostMessageW(unlockWindow->passwordBox(), WM_KEYDOWN, VK_RETURN, 0);
-      PostMessageW(unlockWindow->hwnd(), WM_CLOSE, 0, 0);
-    }
-    ui::processPendingEvents();
-  };
-  unlockWindow = std::make_unique<UnlockWindow>(*window);
-  ASSERT_TRUE(unlockWindow->create(unlockWindowDesign()));
+  test::SecondActivation seen;
+  test::armSecondActivation(appState().protectedWork, [this] { return unlockWindow.get(); }, seen);
+  makeUnlockWindow();
   typePassword(unlockWindow->hwnd(), L"abc");
   clickAction(unlockWindow->hwnd());
   EXPECT_TRUE(test::pumpUntil([&] { return !unlockWindow->isAlive(); }));
 
-  EXPECT_GT(pumps, 1);
-  EXPECT_FALSE(buttonEnabledWhileRunning);
-  EXPECT_EQ(hashes, 1) << "one unlock ran";
+  EXPECT_GT(seen.pumps, 1);
+  EXPECT_FALSE(seen.buttonEnabledWhileRunning);
+  EXPECT_EQ(seen.hashes, 1) << "one unlock ran";
   EXPECT_TRUE(unlockWindow->unlocked());
   EXPECT_TRUE(prompts.messages.empty());
   window->editorBox().setContextType(ui::EditorBox::kPlainText);
@@ -405,7 +373,7 @@ TEST_F(UnlockWindowTest, DamagedProtectedFilesGiveAnEmptyDocumentOrAnotherTry) {
       {"binary with a check value", binaryWithCheck, L"abc", true, {}},
       {"missing file", "", L"abc", false, {}},
   };
-  openEmpty();
+  open();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     prompts.messages.clear();
@@ -422,9 +390,9 @@ TEST_F(UnlockWindowTest, DamagedProtectedFilesGiveAnEmptyDocumentOrAnotherTry) {
     const std::string before = test::readFileBytes(path);
     appState().documentPath = ui::narrow(path.wstring());
     appState().protectedCheckValue.clear();
+    if (!c.unlocks) prompts.answers.push_back(MessageAnswer::Ok);
 
-    unlockWindow = std::make_unique<UnlockWindow>(*window);
-    ASSERT_TRUE(unlockWindow->create(unlockWindowDesign()));
+    makeUnlockWindow();
     typePassword(unlockWindow->hwnd(), c.password);
     clickAction(unlockWindow->hwnd());
     test::pumpMessages();
@@ -446,4 +414,4 @@ TEST_F(UnlockWindowTest, DamagedProtectedFilesGiveAnEmptyDocumentOrAnotherTry) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::app

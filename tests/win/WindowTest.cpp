@@ -2,9 +2,9 @@
 
 #include "support/ScriptedPrompts.h"
 #include "support/WinTestSupport.h"
-#include "ui/Window.h"
+#include "ui/win/Window.h"
 
-namespace qnv {
+namespace qnv::ui {
 namespace {
 
 class ProbeWindow : public ui::Window {
@@ -64,4 +64,4 @@ TEST(Window, ModalLoadDisablesTheOtherWindowsUntilClosed) {
 }
 
 }  // namespace
-}  // namespace qnv
+}  // namespace qnv::ui

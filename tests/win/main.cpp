@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/Handles.h"
+#include "ui/win/Handles.h"
 
 int wmain(int argc, wchar_t** argv) {
   qnv::ui::OleInit ole;

@@ -1,12 +1,15 @@
 #include "app/win/AppState.h"
 
-namespace qnv {
+namespace qnv::app {
 
 AppState& appState() {
   static AppState state;
   return state;
 }
 
-void resetAppState() { appState() = AppState{}; }
+void resetAppState(std::wstring settingsPath) {
+  appState() = AppState{};
+  appState().settingsFile = settings::SettingsFile(std::move(settingsPath));
+}
 
-}  // namespace qnv
+}  // namespace qnv::app

@@ -5,10 +5,12 @@
 #include <optional>
 #include <string>
 
-#include "app/Formats.h"
+#include "app/win/ProtectedDocument.h"
 #include "richedit/win/RichEditHelper.h"
+#include "settings/win/SettingsFile.h"
+#include "ui/Formats.h"
 
-namespace qnv {
+namespace qnv::app {
 
 struct AppState {
   int isModified = 0;        // 0 or 1
@@ -21,18 +23,22 @@ struct AppState {
   // that protected it since); empty when the document did not come from a protected file.
   // Saves then offer to keep the protection. Held in memory only.
   std::string protectedCheckValue;
-  CharFormat defaultFont;
+  ui::CharFormat defaultFont;
   uint32_t highlightColour = 0;
   uint32_t backgroundColour = 0;
   int32_t windowHeight = 0;
   int32_t windowWidth = 0;
+  // Where the settings are read and written: 配置.ini beside the program.
+  settings::SettingsFile settingsFile;
+  // What protected saves and unlocking use of their surroundings.
+  ProtectedWork protectedWork;
   // Installs the embedded-object callback in the editor box; kept at one address for as
   // long as the control may call it.
   std::unique_ptr<richedit::RichEditHelper> richEditHelper = std::make_unique<richedit::RichEditHelper>();
 };
 
 AppState& appState();
-// Back to the values after start-up (tests).
-void resetAppState();
+// Back to the values after start-up, with the settings file at `settingsPath` (tests).
+void resetAppState(std::wstring settingsPath = {});
 
-}  // namespace qnv
+}  // namespace qnv::app

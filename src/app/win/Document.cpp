@@ -3,14 +3,13 @@
 #include "app/PathNames.h"
 #include "app/win/AppState.h"
 #include "app/win/EditorWindow.h"
-#include "app/win/FileWrite.h"
+#include "files/win/FileWrite.h"
+#include "app/win/ProtectedDocument.h"
 #include "crypto/ProtectedFormat.h"
-#include "crypto/win/EncryptWindow.h"
-#include "crypto/win/UnlockWindow.h"
-#include "ui/Prompts.h"
-#include "ui/Text.h"
+#include "ui/win/Prompts.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
 void reportUnreadable(const std::wstring& path, unsigned long error) {
@@ -37,16 +36,17 @@ bool writeDocument(EditorWindow& window, const std::wstring& target, bool protec
 void openDocument(EditorWindow& window) {
   AppState& state = appState();
   const std::wstring path = ui::widen(state.documentPath);
-  const FileReadResult file = readWholeFile(path, kMaxDocumentBytes);
+  files::FileReadResult file = files::readWholeFile(path, kMaxDocumentBytes);
   if (file.error != 0 && file.exists) {
     // The file is there but could not be read (locked, no rights, too large): open empty,
     // and make sure a later save cannot overwrite what is still on disk.
     state.documentPathDetached = true;
     reportUnreadable(path, file.error);
   }
-  const std::string text = textUpToFirstNul(file.bytes);
+  std::string text = std::move(file.bytes);
+  crypto::cutAtFirstNul(text);
 
-  if (isProtectedText(text)) {
+  if (crypto::isProtectedText(text)) {
     runUnlockWindow(window);
     window.updateCaption("");
     return;
@@ -56,19 +56,34 @@ void openDocument(EditorWindow& window) {
   window.updateCaption(std::to_string(window.editorBox().textLength()));
 }
 
-std::optional<std::wstring> chooseSaveTarget(EditorWindow& window) {
+std::optional<std::wstring> ownSaveTarget() {
   const AppState& state = appState();
-  if (!state.documentPath.empty() && !state.documentPathDetached) return ui::widen(state.documentPath);
+  if (state.documentPath.empty() || state.documentPathDetached) return std::nullopt;
+  return ui::widen(state.documentPath);
+}
+
+std::optional<std::wstring> chooseInSaveDialog(EditorWindow& window) {
   ui::SaveDialogValues& dialog = window.saveDialog();
   if (!ui::prompts().saveFileName(dialog)) return std::nullopt;
-  const bool richText = extensionOf(ui::narrow(dialog.fileName)) == kDocumentExtension;
-  window.editorBox().setContextType(richText ? ui::EditorBox::kRichText : ui::EditorBox::kPlainText);
   return dialog.fileName;
 }
 
+std::optional<std::wstring> chooseSaveTarget(EditorWindow& window) {
+  if (std::optional<std::wstring> own = ownSaveTarget()) return own;
+  std::optional<std::wstring> chosen = chooseInSaveDialog(window);
+  if (!chosen) return std::nullopt;
+  const bool richText = extensionOf(ui::narrow(*chosen)) == kDocumentExtension;
+  window.editorBox().setContextType(richText ? ui::EditorBox::kRichText : ui::EditorBox::kPlainText);
+  return chosen;
+}
+
+void reportSaveFailure(const std::wstring& target, unsigned long error) {
+  ui::showMessage(L"保存失败\r\n" + target + L"\r\n" + ui::systemMessage(error));
+}
+
 bool writeDocumentFile(const std::wstring& target, std::string_view bytes) {
-  if (const auto error = replaceFileContents(target, bytes)) {
-    ui::showMessage(L"保存失败\r\n" + target + L"\r\n" + ui::systemMessage(*error));
+  if (const auto error = files::replaceFileContents(target, bytes)) {
+    reportSaveFailure(target, *error);
     return false;
   }
   return true;
@@ -96,4 +111,4 @@ bool saveAndExit(EditorWindow& window) {
   return true;
 }
 
-}  // namespace qnv
+}  // namespace qnv::app

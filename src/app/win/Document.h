@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace qnv {
+namespace qnv::app {
 
 class EditorWindow;
 
@@ -25,13 +25,23 @@ bool saveDocument(EditorWindow& window);
 // when the user cancelled or the write failed.
 bool saveAndExit(EditorWindow& window);
 
-// Where a save writes: documentPath when the document has one, otherwise a name chosen in
-// the save dialog, which also sets the box's format from the chosen extension. nullopt
-// when the dialog was cancelled.
+// documentPath, while the document may be written back there; nullopt for an unnamed
+// document and for one whose file must not be overwritten.
+std::optional<std::wstring> ownSaveTarget();
+
+// The save dialog, showing the name chosen last; the chosen name, or nullopt on Cancel.
+std::optional<std::wstring> chooseInSaveDialog(EditorWindow& window);
+
+// Where a save writes: the document's own target, otherwise a name chosen in the save
+// dialog, which also sets the box's format from the chosen extension. nullopt when the
+// dialog was cancelled.
 std::optional<std::wstring> chooseSaveTarget(EditorWindow& window);
 
 // Writes bytes to the target as one step; a failure is shown as "保存失败" with the path and
 // the system's reason, and false returned.
 bool writeDocumentFile(const std::wstring& target, std::string_view bytes);
 
-}  // namespace qnv
+// "保存失败" with the path and the system's reason for the error code.
+void reportSaveFailure(const std::wstring& target, unsigned long error);
+
+}  // namespace qnv::app

@@ -4,21 +4,27 @@
 
 #include "app/Caption.h"
 #include "app/win/AppState.h"
+#include "app/win/CommandBindings.h"
 #include "app/win/Document.h"
-#include "app/win/SettingsFile.h"
 #include "commands/CommandTable.h"
-#include "commands/win/Commands.h"
+#include "commands/win/Confinement.h"
 #include "commands/win/ContextMenu.h"
 #include "commands/win/Formatting.h"
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
 EditorWindow* currentWindow = nullptr;
 
 constexpr int kDesignedBoxWidth = 688;
 constexpr int kDesignedBoxHeight = 584;
+
+// The key event the dispatcher sees, from a key message being handled now.
+commands::KeyEvent keyEventNow(unsigned virtualKey) {
+  return commands::keyEventOf(virtualKey, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0,
+                              GetKeyState(VK_MENU) < 0);
+}
 
 }  // namespace
 
@@ -70,7 +76,8 @@ bool EditorWindow::onCreate() {
   appState().richEditHelper->attach(hwnd(), kEditorBoxId);
   if (fontColourPicker_.create(hwnd(), 8, 8, 48, 24)) {
     fontColourPicker_.setVisible(false);
-    fontColourPicker_.setOnColourChosen([this] { applyPickedColour(*this); });
+    fontColourPicker_.setOnColourChosen(
+        [this] { commands::applyPickedColour(editorBox_, fontColourPicker_.colour()); });
     fontColourPicker_.setOnLostFocus([this] { fontColourPicker_.setVisible(false); });
   }
   layOutEditorBox();
@@ -82,7 +89,8 @@ bool EditorWindow::onCreate() {
 
 void EditorWindow::applySettings() {
   AppState& state = appState();
-  const EditorSettings settings = readEditorSettings(settingsExist(), settingsReader());
+  const settings::EditorSettings settings =
+      settings::readEditorSettings(state.settingsFile.settingsExist(), state.settingsFile.settingsReader());
   state.defaultFont = settings.defaultFont;
   state.highlightColour = settings.highlightColour;
   state.backgroundColour = settings.backgroundColour;
@@ -119,14 +127,15 @@ void EditorWindow::onCommand(int id, int code, HWND control) {
   if (id == kEditorBoxId && code == EN_CHANGE) {
     onContentChanged();
   } else if (!control && code == 0) {
-    if (const auto command = commandOfMenuItem(id)) runCommand(*this, *command);
+    if (const auto command = commands::commandOfMenuItem(id)) runCommand(*this, *command);
   }
 }
 
 void EditorWindow::storeWindowSize() const {
   const RECT r = outerRect();
-  writeIntSetting(key::kHeight, r.bottom - r.top);
-  writeIntSetting(key::kWidth, r.right - r.left);
+  const settings::SettingsFile& file = appState().settingsFile;
+  file.writeIntSetting(settings::key::kHeight, r.bottom - r.top);
+  file.writeIntSetting(settings::key::kWidth, r.right - r.left);
 }
 
 bool EditorWindow::onCloseQuery() {
@@ -144,12 +153,12 @@ bool EditorWindow::onCloseQuery() {
 
 void EditorWindow::onDestroy() {
   storeWindowSize();
-  releaseCursor();
+  commands::releaseCursor();
   PostQuitMessage(0);
 }
 
 void EditorWindow::onActivate(bool active) {
-  if (!active) releaseCursor();
+  if (!active) commands::releaseCursor();
 }
 
 LRESULT EditorWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -160,18 +169,19 @@ LRESULT EditorWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return Window::handleMessage(msg, wParam, lParam);
 }
 
-void EditorWindow::onEditorKeyDown(int keyCode, int modifiers) {
-  const KeyDownAction action = decideKeyDown(keyCode, modifiers);
-  if (action.confineCursor) confineCursor(outerRect().left + 9, 0, 0, 0);
+void EditorWindow::onEditorKeyDown(unsigned virtualKey) {
+  const commands::KeyEvent key = keyEventNow(virtualKey);
+  const commands::KeyDownAction action = commands::decideKeyDown(key.keyCode, key.modifiers);
+  if (action.confineCursor) commands::confineCursor(outerRect().left + 9, 0, 0, 0);
   if (action.command) runCommand(*this, *action.command);
 }
 
-void EditorWindow::onEditorKeyUp(int keyCode, int) {
-  if (releasesCursorOnKeyUp(keyCode)) releaseCursor();
+void EditorWindow::onEditorKeyUp(unsigned virtualKey) {
+  if (commands::releasesCursorOnKeyUp(keyEventNow(virtualKey).keyCode)) commands::releaseCursor();
 }
 
-void EditorWindow::onEditorRightButtonDown() { showContextMenu(*this); }
+void EditorWindow::onEditorRightButtonDown() { commands::showContextMenu(hwnd()); }
 
-void EditorWindow::onEditorFocusLost() { releaseCursor(); }
+void EditorWindow::onEditorFocusLost() { commands::releaseCursor(); }
 
-}  // namespace qnv
+}  // namespace qnv::app

@@ -4,12 +4,12 @@
 #include <string>
 #include <string_view>
 
-#include "ui/ColourPicker.h"
-#include "ui/EditorBox.h"
-#include "ui/Prompts.h"
-#include "ui/Window.h"
+#include "ui/win/ColourPicker.h"
+#include "ui/win/EditorBox.h"
+#include "ui/win/Prompts.h"
+#include "ui/win/Window.h"
 
-namespace qnv {
+namespace qnv::app {
 
 class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
  public:
@@ -44,8 +44,8 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
   void onCommand(int id, int code, HWND control) override;
   void onActivate(bool active) override;
 
-  void onEditorKeyDown(int keyCode, int modifiers) override;
-  void onEditorKeyUp(int keyCode, int modifiers) override;
+  void onEditorKeyDown(unsigned virtualKey) override;
+  void onEditorKeyUp(unsigned virtualKey) override;
   void onEditorRightButtonDown() override;
   void onEditorFocusLost() override;
 
@@ -61,4 +61,4 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
 // The designed window: caption, 600 x 500 at 50, 50.
 ui::WindowDesign editorWindowDesign();
 
-}  // namespace qnv
+}  // namespace qnv::app

@@ -3,52 +3,57 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdlib>
-
 #include "app/CommandLine.h"
 #include "app/win/AppState.h"
 #include "app/win/EditorWindow.h"
-#include "commands/win/Commands.h"
-#include "ui/Handles.h"
-#include "ui/Text.h"
+#include "commands/win/Confinement.h"
+#include "settings/win/SettingsFile.h"
+#include "ui/win/Handles.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::app {
 namespace {
 
-// Runs once when the program ends, on the normal way out and after saveAndExit.
+// Runs once when the program ends, on the normal way out and after saveAndExit, while OLE
+// and the editor window still exist.
 void cleanUp() {
-  releaseCursor();
+  commands::releaseCursor();
   AppState& state = appState();
   state.displayName.clear();
   // Revokes the callback from the editor box if it still exists, then releases the
   // embedded objects' storage.
   state.richEditHelper->destroy();
-  state.defaultFont = CharFormat{};
+  state.defaultFont = ui::CharFormat{};
 }
 
 }  // namespace
 
 int startUp() {
-  // OLE stays initialised until after cleanUp: statics are torn down after the exit
-  // routines registered later than their construction.
-  static ui::OleInit ole;
+  // Everything below lives inside OLE's lifetime; the order of the locals is the order of
+  // the shutdown, in reverse.
+  const ui::OleInit ole;
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   LoadLibraryW(L"riched20.dll");
 
-  resetAppState();
+  resetAppState(settings::settingsPathBesideProgram());
   appState().documentPath = documentPathFrom(ui::narrow(GetCommandLineW()));
-  std::atexit(cleanUp);
 
+  int exitCode = 0;
   EditorWindow window;
-  if (!window.open()) return 0;
-
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+  if (window.open()) {
+    // Ends when the window has been destroyed after an allowed close, or when saveAndExit
+    // has asked the program to end (the window is then still there, hidden, and its
+    // destroy handler does not run: it is unbound before it goes).
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (msg.message == WM_QUIT) exitCode = static_cast<int>(msg.wParam);
   }
-  return 0;
+  cleanUp();
+  return exitCode;
 }
 
-}  // namespace qnv
+}  // namespace qnv::app

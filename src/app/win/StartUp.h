@@ -1,8 +1,8 @@
 #pragma once
 
-namespace qnv {
+namespace qnv::app {
 
-// Runs the whole program and returns 0 when the message loop has ended.
+// Runs the whole program and returns its exit code (0) when the message loop has ended.
 int startUp();
 
-}  // namespace qnv
+}  // namespace qnv::app

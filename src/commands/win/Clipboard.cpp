@@ -2,40 +2,22 @@
 
 #include <windows.h>
 
-#include "app/win/EditorWindow.h"
+namespace qnv::commands {
 
-namespace qnv {
-namespace {
+void cutSelection(const ui::EditorBox& box) { box.cut(); }
+void copySelection(const ui::EditorBox& box) { box.copy(); }
+void pasteClipboard(const ui::EditorBox& box) { box.paste(); }
+void undoEdit(const ui::EditorBox& box) { box.undo(); }
 
-void systemKeyEvent(unsigned char virtualKey, unsigned char scanCode, unsigned long flags, std::uintptr_t extraInfo) {
+void sendSystemKeyEvent(unsigned char virtualKey, unsigned char scanCode, unsigned long flags,
+                        std::uintptr_t extraInfo) {
   keybd_event(virtualKey, scanCode, flags, extraInfo);
 }
 
-KeyEventSender keyEventSender = systemKeyEvent;
-
-void press(unsigned char key) { keyEventSender(key, 0, 0, 0); }
-void release(unsigned char key) { keyEventSender(key, 0, KEYEVENTF_KEYUP, 0); }
-
-}  // namespace
-
-KeyEventSender setKeyEventSender(KeyEventSender sender) {
-  const KeyEventSender previous = keyEventSender;
-  keyEventSender = sender ? sender : systemKeyEvent;
-  return previous;
-}
-
-void cutSelection(EditorWindow& window) { window.editorBox().cut(); }
-void copySelection(EditorWindow& window) { window.editorBox().copy(); }
-void pasteClipboard(EditorWindow& window) { window.editorBox().paste(); }
-void undoEdit(EditorWindow& window) { window.editorBox().undo(); }
-
-void selectAll(EditorWindow&) {
-  // The keys reach whichever window has the focus once they are taken from the input
-  // queue: after the context menu has closed, the editor box.
-  pressKeyCombination('A', VK_CONTROL, 0, 0);
-}
-
-void pressKeyCombination(unsigned char key, unsigned char modifier, unsigned char second, unsigned char third) {
+void pressKeyCombination(unsigned char key, unsigned char modifier, unsigned char second, unsigned char third,
+                         KeyEventSender send) {
+  const auto press = [send](unsigned char k) { send(k, 0, 0, 0); };
+  const auto release = [send](unsigned char k) { send(k, 0, KEYEVENTF_KEYUP, 0); };
   // Releases in the order of the presses: the key goes up last, after its modifier.
   if (third != 0) press(third);
   if (second != 0) press(second);
@@ -47,4 +29,10 @@ void pressKeyCombination(unsigned char key, unsigned char modifier, unsigned cha
   release(key);
 }
 
-}  // namespace qnv
+void selectAll(KeyEventSender send) {
+  // The keys reach whichever window has the focus once they are taken from the input
+  // queue: after the context menu has closed, the editor box.
+  pressKeyCombination('A', VK_CONTROL, 0, 0, send);
+}
+
+}  // namespace qnv::commands

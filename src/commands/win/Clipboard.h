@@ -2,27 +2,29 @@
 // Cut, copy, paste, undo and select all.
 #include <cstdint>
 
-namespace qnv {
+#include "ui/win/EditorBox.h"
 
-class EditorWindow;
+namespace qnv::commands {
 
-void cutSelection(EditorWindow& window);
-void copySelection(EditorWindow& window);
-void pasteClipboard(EditorWindow& window);
-void undoEdit(EditorWindow& window);
-// Types Ctrl+A on the user's behalf, so the box with the focus selects everything itself.
-void selectAll(EditorWindow& window);
+void cutSelection(const ui::EditorBox& box);
+void copySelection(const ui::EditorBox& box);
+void pasteClipboard(const ui::EditorBox& box);
+void undoEdit(const ui::EditorBox& box);
+
+// Sends one key event, with keybd_event's arguments: virtual key, scan code, flags (0 or
+// KEYEVENTF_KEYUP) and extra information.
+using KeyEventSender = void (*)(unsigned char virtualKey, unsigned char scanCode, unsigned long flags,
+                                std::uintptr_t extraInfo);
+// The system's keybd_event.
+void sendSystemKeyEvent(unsigned char virtualKey, unsigned char scanCode, unsigned long flags,
+                        std::uintptr_t extraInfo);
 
 // Synthesises key presses: third, second and modifier down, key down, then the releases in
 // the same order (the key last). A zero code is absent.
-void pressKeyCombination(unsigned char key, unsigned char modifier, unsigned char second, unsigned char third);
+void pressKeyCombination(unsigned char key, unsigned char modifier, unsigned char second, unsigned char third,
+                         KeyEventSender send = sendSystemKeyEvent);
 
-// Where pressKeyCombination sends each key event, with keybd_event's arguments: virtual
-// key, scan code, flags (0 or KEYEVENTF_KEYUP) and extra information. The system's
-// keybd_event unless replaced (tests record the sequence).
-using KeyEventSender = void (*)(unsigned char virtualKey, unsigned char scanCode, unsigned long flags,
-                                std::uintptr_t extraInfo);
-// Installs `sender`, or the system's keybd_event for nullptr; returns the one it replaces.
-KeyEventSender setKeyEventSender(KeyEventSender sender);
+// Types Ctrl+A on the user's behalf, so the box with the focus selects everything itself.
+void selectAll(KeyEventSender send = sendSystemKeyEvent);
 
-}  // namespace qnv
+}  // namespace qnv::commands

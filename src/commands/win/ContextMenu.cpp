@@ -2,11 +2,10 @@
 
 #include <windows.h>
 
-#include "app/win/EditorWindow.h"
-#include "ui/Handles.h"
-#include "ui/Text.h"
+#include "ui/win/Handles.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::commands {
 namespace {
 
 // Menu item ids are this base plus the row's index in the menu.
@@ -14,7 +13,7 @@ constexpr int kFirstMenuItemId = 0x4000;
 
 }  // namespace
 
-void showContextMenu(EditorWindow& window) {
+void showContextMenu(HWND owner) {
   ui::UniqueMenu menu(CreatePopupMenu());
   const auto entries = contextMenuEntries();
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -27,7 +26,7 @@ void showContextMenu(EditorWindow& window) {
   POINT pointer{};
   GetCursorPos(&pointer);
   TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pointer.x + 3, pointer.y + 3, 0,
-                 window.hwnd(), nullptr);
+                 owner, nullptr);
 }
 
 std::optional<CommandId> commandOfMenuItem(int itemId) {
@@ -37,4 +36,4 @@ std::optional<CommandId> commandOfMenuItem(int itemId) {
   return entries[static_cast<size_t>(index)].command;
 }
 
-}  // namespace qnv
+}  // namespace qnv::commands

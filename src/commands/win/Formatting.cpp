@@ -2,78 +2,69 @@
 
 #include <windows.h>
 
-#include "app/win/AppState.h"
-#include "app/win/EditorWindow.h"
-#include "ui/Prompts.h"
-#include "ui/Text.h"
+#include "settings/SettingsValues.h"
+#include "ui/win/Prompts.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::commands {
 namespace {
-
-// The colour of applyHighlight when no highlight colour has been chosen: pure red.
-constexpr uint32_t kFallbackHighlight = 255;
 
 // Reads the selection's character format, lets `change` edit it and writes all five fields
 // back, so fields the command does not touch are written with the values read.
 template <typename Change>
-void changeSelectionFormat(EditorWindow& window, Change change) {
-  ui::EditorBox& box = window.editorBox();
-  CharFormat format = box.selectionCharFormat();
+void changeSelectionFormat(const ui::EditorBox& box, Change change) {
+  ui::CharFormat format = box.selectionCharFormat();
   change(format);
   box.setSelectionCharFormat(format);
 }
 
-void align(EditorWindow& window, Alignment alignment) {
-  ui::EditorBox& box = window.editorBox();
-  ParaFormat format = box.paraFormat();
+void align(const ui::EditorBox& box, ui::Alignment alignment) {
+  ui::ParaFormat format = box.paraFormat();
   format.alignment = alignment;
   box.setParaFormat(format);
 }
 
 }  // namespace
 
-void applyHighlight(EditorWindow& window) {
-  const uint32_t highlight = appState().highlightColour;
-  changeSelectionFormat(window, [highlight](CharFormat& f) { f.colour = highlight != 0 ? highlight : kFallbackHighlight; });
+void applyHighlight(const ui::EditorBox& box, uint32_t highlightColour) {
+  const uint32_t colour = highlightColour != 0 ? highlightColour : settings::kFallbackHighlightColour;
+  changeSelectionFormat(box, [colour](ui::CharFormat& f) { f.colour = colour; });
 }
 
-void toggleBold(EditorWindow& window) {
-  changeSelectionFormat(window, [](CharFormat& f) { f.effects ^= kBold; });
+void toggleBold(const ui::EditorBox& box) {
+  changeSelectionFormat(box, [](ui::CharFormat& f) { f.effects ^= ui::kBold; });
 }
 
-void toggleUnderline(EditorWindow& window) {
-  changeSelectionFormat(window, [](CharFormat& f) { f.effects ^= kUnderline; });
+void toggleUnderline(const ui::EditorBox& box) {
+  changeSelectionFormat(box, [](ui::CharFormat& f) { f.effects ^= ui::kUnderline; });
 }
 
-void applyStrikeThrough(EditorWindow& window) {
+void applyStrikeThrough(const ui::EditorBox& box) {
   // Sets, never toggles: struck-through text stays struck through.
-  changeSelectionFormat(window, [](CharFormat& f) { f.effects |= kStrikeOut; });
+  changeSelectionFormat(box, [](ui::CharFormat& f) { f.effects |= ui::kStrikeOut; });
 }
 
-void pickTextColour(EditorWindow& window) {
-  ui::ColourPicker& picker = window.fontColourPicker();
-  picker.setColour(window.editorBox().selectionCharFormat().colour);
+void pickTextColour(const ui::EditorBox& box, ui::ColourPicker& picker) {
+  picker.setColour(box.selectionCharFormat().colour);
 
-  // The pointer in the window's client coordinates.
+  // The pointer in the client coordinates of the picker's window.
   POINT pointer{};
   GetCursorPos(&pointer);
   POINT origin{0, 0};
-  ClientToScreen(window.hwnd(), &origin);
+  ClientToScreen(GetParent(picker.hwnd()), &origin);
   picker.moveTo(pointer.x - origin.x, pointer.y - origin.y);
 
   // A left-button-up opens the palette just below the (hidden) swatch, that is at the
-  // pointer and one swatch height lower. The palette stays open on its own; the choice
-  // arrives through applyPickedColour.
+  // pointer and one swatch height lower. The palette stays open on its own.
   SendMessageW(picker.hwnd(), WM_LBUTTONUP, 0, 0);
 }
 
-void applyPickedColour(EditorWindow& window) {
-  const uint32_t colour = window.fontColourPicker().colour();
-  changeSelectionFormat(window, [colour](CharFormat& f) { f.colour = colour; });
+void applyPickedColour(const ui::EditorBox& box, uint32_t colour) {
+  changeSelectionFormat(box, [colour](ui::CharFormat& f) { f.colour = colour; });
 }
 
-void chooseFont(EditorWindow& window) {
-  changeSelectionFormat(window, [](CharFormat& f) {
+void chooseFont(const ui::EditorBox& box) {
+  changeSelectionFormat(box, [](ui::CharFormat& f) {
     // Preset from the selection. The dialog's effects are neither set nor read, and its
     // result is not looked at: after Cancel it still holds the values written in, so the
     // selection gets its own name, size and colour again.
@@ -88,8 +79,8 @@ void chooseFont(EditorWindow& window) {
   });
 }
 
-void alignLeft(EditorWindow& window) { align(window, kAlignLeft); }
-void alignCentre(EditorWindow& window) { align(window, kAlignCentre); }
-void alignRight(EditorWindow& window) { align(window, kAlignRight); }
+void alignLeft(const ui::EditorBox& box) { align(box, ui::kAlignLeft); }
+void alignCentre(const ui::EditorBox& box) { align(box, ui::kAlignCentre); }
+void alignRight(const ui::EditorBox& box) { align(box, ui::kAlignRight); }
 
-}  // namespace qnv
+}  // namespace qnv::commands

@@ -4,12 +4,11 @@
 
 #include <utility>
 
-#include "crypto/Digest.h"
-#include "ui/Prompts.h"
-#include "ui/Text.h"
-#include "ui/Window.h"
+#include "ui/win/Prompts.h"
+#include "ui/win/Text.h"
+#include "ui/win/Window.h"
 
-namespace qnv {
+namespace qnv::crypto {
 namespace {
 
 constexpr UINT_PTR kPasswordBoxSubclassId = 1;
@@ -22,37 +21,8 @@ std::wstring windowText(HWND hwnd) {
 
 }  // namespace
 
-ProtectedWorkHooks& protectedWorkHooks() {
-  static ProtectedWorkHooks hooks = [] {
-    ProtectedWorkHooks h;
-    h.checkValue = [](std::string_view passwordBytes) { return passwordCheckValue(passwordBytes); };
-    h.processEvents = ui::processPendingEvents;
-    return h;
-  }();
-  return hooks;
-}
-
-void resetProtectedWorkHooks() {
-  ProtectedWorkHooks& hooks = protectedWorkHooks();
-  hooks.checkValue = [](std::string_view passwordBytes) { return passwordCheckValue(passwordBytes); };
-  hooks.processEvents = ui::processPendingEvents;
-  hooks.pumpInterval = EventPump::kDefaultInterval;
-}
-
-EventPump makeProtectedWorkPump() {
-  const ProtectedWorkHooks& hooks = protectedWorkHooks();
-  return EventPump(hooks.processEvents, hooks.pumpInterval);
-}
-
 ui::WindowDesign passwordWindowDesign(const std::wstring& caption) {
-  ui::WindowDesign design;
-  design.caption = caption;
-  design.left = 50;
-  design.top = 50;
-  design.width = 252;
-  design.height = 50;
-  design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-  return design;
+  return ui::fixedWindowDesign(caption, 50, 50, 252, 50);
 }
 
 bool PasswordWindow::onCreate() {
@@ -118,4 +88,4 @@ void PasswordWindow::activate() {
   if (actionButton_ && IsWindow(actionButton_)) EnableWindow(actionButton_, TRUE);
 }
 
-}  // namespace qnv
+}  // namespace qnv::crypto

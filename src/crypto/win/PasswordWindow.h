@@ -1,17 +1,14 @@
 #pragma once
-// The small password window shared by the encrypt and unlock windows, and what their work
-// takes from its surroundings (the check-value function and the event loop).
+// The small password window shared by the encrypt and unlock windows: it collects a password
+// and reports it; what is done with it is the caller's.
 #include <windows.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
 #include <string_view>
 
-#include "crypto/EventPump.h"
-#include "ui/Window.h"
+#include "ui/win/Window.h"
 
-namespace qnv {
+namespace qnv::crypto {
 
 // Overwrites a password held in memory before letting it go.
 template <typename Text>
@@ -19,22 +16,6 @@ void wipe(Text& text) {
   if (!text.empty()) SecureZeroMemory(text.data(), text.size() * sizeof(text[0]));
   text.clear();
 }
-
-// What protected saves and unlocking take from their surroundings. The program uses the
-// defaults; tests and benchmarks replace single members and call reset afterwards.
-struct ProtectedWorkHooks {
-  // The check value of a password's ANSI code page bytes; empty when the hash service fails.
-  std::function<std::string(std::string_view passwordBytes)> checkValue;
-  // Runs the event loop until nothing is pending; called while long documents are worked on.
-  std::function<void()> processEvents;
-  // The least time between two runs of processEvents.
-  std::chrono::milliseconds pumpInterval{EventPump::kDefaultInterval};
-};
-ProtectedWorkHooks& protectedWorkHooks();
-void resetProtectedWorkHooks();
-
-// A pump over the hooks' event loop and interval, for one protected save or unlock.
-EventPump makeProtectedWorkPump();
 
 // A small window with a password box and one button, both as designed for the two password
 // windows. Pressing the button, or Enter in the box with any modifier keys, runs act() with
@@ -76,4 +57,4 @@ class PasswordWindow : public ui::Window {
 // The designed password window: 252 x 50 at 50, 50 with this caption.
 ui::WindowDesign passwordWindowDesign(const std::wstring& caption);
 
-}  // namespace qnv
+}  // namespace qnv::crypto

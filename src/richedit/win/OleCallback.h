@@ -14,9 +14,9 @@
 
 namespace qnv::richedit {
 
-// The mode of every storage made for embedded objects, the root included:
-// STGM_TRANSACTED | STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE.
-inline constexpr DWORD kObjectStorageMode = 0x00011012;
+// The mode of every storage made for embedded objects, the root included.
+inline constexpr DWORD kObjectStorageMode = STGM_TRANSACTED | STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
+static_assert(kObjectStorageMode == 0x00011012);
 
 class OleCallback final : public IRichEditOleCallback {
  public:

@@ -2,7 +2,6 @@
 
 #include <richedit.h>
 
-#include "richedit/win/ComPointer.h"
 
 namespace qnv::richedit {
 
@@ -11,23 +10,21 @@ bool RichEditHelper::attach(HWND window, int controlId) noexcept {
   controlHandle_ = window ? GetDlgItem(window, controlId) : nullptr;
   windowId_ = window;
   controlId_ = controlId;
-  rootStorage_ = nullptr;
+  rootStorage_.reset();
   callback_.reset();
 
   // No file name: the system makes a temporary compound file with a unique name.
-  IStorage* root = nullptr;
-  if (FAILED(StgCreateDocfile(nullptr, kObjectStorageMode, 0, &root)) || !root) return false;
-  rootStorage_ = root;
-  callback_.setRootStorage(root);
+  if (FAILED(StgCreateDocfile(nullptr, kObjectStorageMode, 0, rootStorage_.put())) || !rootStorage_) {
+    rootStorage_.reset();
+    return false;
+  }
+  callback_.setRootStorage(rootStorage_.get());
 
   if (setOleCallback(&callback_)) return true;
 
   // Refused: the control never saw the storage, so its one reference goes now.
   callback_.setRootStorage(nullptr);
-  ComPointer storage;
-  storage.attach(rootStorage_);
-  rootStorage_ = nullptr;
-  storage.release();
+  rootStorage_.reset();
   return false;
 }
 
@@ -47,10 +44,7 @@ void RichEditHelper::destroy() noexcept {
     if (controlHandle_ && IsWindow(controlHandle_)) {
       SendMessageW(controlHandle_, EM_SETOLECALLBACK, 0, 0);
     }
-    ComPointer storage;
-    storage.attach(rootStorage_);
-    rootStorage_ = nullptr;
-    storage.release();
+    rootStorage_.reset();
   }
   // From here on a stray call finds no root storage and creates nothing.
   callback_.setRootStorage(nullptr);

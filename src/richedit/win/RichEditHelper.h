@@ -7,6 +7,7 @@
 #include <ole2.h>
 
 #include "richedit/win/OleCallback.h"
+#include "ui/win/Handles.h"
 
 namespace qnv::richedit {
 
@@ -35,7 +36,7 @@ class RichEditHelper {
   HWND windowId() const noexcept { return windowId_; }
   int controlId() const noexcept { return controlId_; }
   HWND controlHandle() const noexcept { return controlHandle_; }
-  IStorage* rootStorage() const noexcept { return rootStorage_; }
+  IStorage* rootStorage() const noexcept { return rootStorage_.get(); }
   OleCallback& callback() noexcept { return callback_; }
 
  private:
@@ -43,7 +44,7 @@ class RichEditHelper {
   int controlId_ = 0;
   HWND controlHandle_ = nullptr;  // set by attach() and never cleared
   OleCallback callback_;
-  IStorage* rootStorage_ = nullptr;  // the one reference the helper holds
+  ui::ComPtr<IStorage> rootStorage_;  // the one reference the helper holds
 };
 
 }  // namespace qnv::richedit

@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/Handles.h"
-#include "ui/Prompts.h"
-#include "ui/Text.h"
+#include "files/win/ModulePath.h"
+#include "ui/win/Handles.h"
+#include "ui/win/Prompts.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::settings {
 namespace {
 
 bool setValue(HKEY classesRoot, const RegistryOperation& op) {
@@ -42,17 +43,6 @@ bool deleteKey(HKEY classesRoot, const RegistryOperation& op) {
 }
 
 }  // namespace
-
-std::wstring programModulePath() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  while (true) {
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return {};
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    if (buffer.size() >= 32768) return {};  // no path is longer
-    buffer.resize(buffer.size() * 2);
-  }
-}
 
 bool applyAssociationPlan(const AssociationPlan& plan, HKEY classesRoot) {
   bool allDone = true;
@@ -106,10 +96,10 @@ bool registerFileType(std::wstring_view programPath, std::wstring_view extension
 
 void notifyAssociationChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
 
-void associateFiles(HWND /*editorWindow*/, std::wstring_view classesKey) {
+void associateFiles(std::wstring_view classesKey) {
   bool done = false;
   try {
-    const std::wstring path = programModulePath();
+    const std::wstring path = files::programModulePath();
     if (!path.empty()) done = registerFileType(path, L"qnv", path, L"qnv", L"qnv", classesKey);
   } catch (...) {
     done = false;
@@ -117,4 +107,4 @@ void associateFiles(HWND /*editorWindow*/, std::wstring_view classesKey) {
   if (!done) ui::showMessage(kAssociationFailedMessage);
 }
 
-}  // namespace qnv
+}  // namespace qnv::settings

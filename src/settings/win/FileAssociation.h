@@ -9,15 +9,12 @@
 
 #include "settings/AssociationPlan.h"
 
-namespace qnv {
+namespace qnv::settings {
 
 // The per-user classes key, relative to HKEY_CURRENT_USER.
 inline constexpr std::wstring_view kUserClassesKey = L"Software\\Classes";
 
 inline constexpr std::wstring_view kAssociationFailedMessage = L"文件关联失败。";
-
-// The running program's full path, taken from its own module; empty if it cannot be read.
-std::wstring programModulePath();
 
 // Carries out every operation of `plan` under `classesRoot`, in order, going on after a
 // failure. Deleting a key that does not exist counts as done. Returns whether every
@@ -39,8 +36,8 @@ bool registerFileType(std::wstring_view programPath, std::wstring_view extension
 void notifyAssociationChanged();
 
 // The "关联文件" button: registers ".qnv" (type "qnv") to open with this program and show
-// its icon. The program's path comes from its own module, whichever window asks. If the
-// path cannot be read or any write fails, shows "文件关联失败。".
-void associateFiles(HWND editorWindow, std::wstring_view classesKey = kUserClassesKey);
+// its icon. The program's path comes from its own module. If the path cannot be read or any
+// write fails, shows "文件关联失败。".
+void associateFiles(std::wstring_view classesKey = kUserClassesKey);
 
-}  // namespace qnv
+}  // namespace qnv::settings

@@ -3,24 +3,17 @@
 #include <optional>
 #include <string>
 
-#include "app/SettingsValues.h"
-#include "app/win/AppState.h"
-#include "app/win/EditorWindow.h"
-#include "app/win/SettingsFile.h"
+#include "settings/SettingsValues.h"
 #include "settings/win/FileAssociation.h"
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
-namespace qnv {
+namespace qnv::settings {
 namespace {
 
 SettingsWindow* currentWindow = nullptr;
 
-// The pickers' values when there is no settings file, or when the file lacks their key.
-constexpr uint32_t kNoFileTextColour = 0xFFFFFF;
-constexpr uint32_t kNoFileHighlightColour = 255;
-
-uint32_t colourSetting(std::string_view key, uint32_t fallback) {
-  const std::optional<std::string> value = readSettingIfPresent(key);
+uint32_t colourSetting(const SettingsFile& file, std::string_view key, uint32_t fallback) {
+  const std::optional<std::string> value = file.readSettingIfPresent(key);
   return value ? parseSettingColour(*value) : fallback;
 }
 
@@ -37,19 +30,10 @@ ui::FontDescription descriptionOf(const FontSettings& font) {
 
 }  // namespace
 
-ui::WindowDesign settingsWindowDesign() {
-  ui::WindowDesign design;
-  design.caption = L"设置";
-  design.left = 50;
-  design.top = 50;
-  design.width = 620;
-  design.height = 84;
-  design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-  return design;
-}
+ui::WindowDesign settingsWindowDesign() { return ui::fixedWindowDesign(L"设置", 50, 50, 620, 84); }
 
-void openSettingsWindow() {
-  SettingsWindow window;
+void openSettingsWindow(const SettingsFile& file, EditorLink editor) {
+  SettingsWindow window(file, std::move(editor));
   window.runModal(settingsWindowDesign());
 }
 
@@ -78,14 +62,13 @@ bool SettingsWindow::onCreate() {
   LOGFONTW dialog{};
   if (GetObjectW(ui::dialogFont(), sizeof dialog, &dialog)) {
     plain.faceName = ui::narrow(dialog.lfFaceName);
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    if (dialog.lfHeight != 0) plain.size = MulDiv(dialog.lfHeight < 0 ? -dialog.lfHeight : dialog.lfHeight, 72, dpi);
+    if (dialog.lfHeight != 0) {
+      plain.size = MulDiv(dialog.lfHeight < 0 ? -dialog.lfHeight : dialog.lfHeight, 72, ui::screenDpi());
+    }
   }
   for (ui::TransparentLabel* label : {&backgroundLabel_, &highlightLabel_}) {
     label->setFont(plain);
-    label->setTextColour(kAutomaticColour);
+    label->setTextColour(ui::kAutomaticColour);
   }
 
   textPicker_.setOnColourChosen([this] { storeTextColour(); });
@@ -98,36 +81,36 @@ bool SettingsWindow::onCreate() {
 
 void SettingsWindow::fillSettingsWindow() {
   ui::FontDescription font;  // 9-point "宋体", no flags
-  if (settingsExist()) {
+  if (file_.settingsExist()) {
     // Key order: 加粗, 倾斜, 下划线, 删除线, 字体大小, 字体名称, 字体色, 高亮色, 背景色.
-    font = descriptionOf(readFontSettings(settingsReader()));
+    font = descriptionOf(readFontSettings(file_.settingsReader()));
     preview_.setFont(font);
-    const uint32_t text = colourSetting(key::kTextColour, kNoFileTextColour);
+    const uint32_t text = colourSetting(file_, key::kTextColour, kDefaultTextColour);
     preview_.setTextColour(text);
     textPicker_.setColour(text);
-    highlightPicker_.setColour(colourSetting(key::kHighlightColour, kNoFileHighlightColour));
-    backgroundPicker_.setColour(colourSetting(key::kBackgroundColour, appState().backgroundColour));
+    highlightPicker_.setColour(colourSetting(file_, key::kHighlightColour, kFallbackHighlightColour));
+    backgroundPicker_.setColour(colourSetting(file_, key::kBackgroundColour, editor_.backgroundColour));
     return;
   }
   font.faceName = std::string(kDefaultFontName);
   font.size = kDefaultFontSize;
   preview_.setFont(font);
-  preview_.setTextColour(kNoFileTextColour);
-  textPicker_.setColour(kNoFileTextColour);
-  highlightPicker_.setColour(kNoFileHighlightColour);
+  preview_.setTextColour(kDefaultTextColour);
+  textPicker_.setColour(kDefaultTextColour);
+  highlightPicker_.setColour(kFallbackHighlightColour);
   // The background the editor box was given at its creation.
-  backgroundPicker_.setColour(appState().backgroundColour);
+  backgroundPicker_.setColour(editor_.backgroundColour);
 }
 
 void SettingsWindow::changeDefaultFont() {
   if (!ui::prompts().chooseFont(fontDialog_)) return;
   const std::string faceName = ui::narrow(fontDialog_.fontName);
-  writeFlagSetting(key::kBold, fontDialog_.bold);
-  writeFlagSetting(key::kItalic, fontDialog_.italic);
-  writeFlagSetting(key::kUnderline, fontDialog_.underline);
-  writeFlagSetting(key::kStrikeOut, fontDialog_.strikeOut);
-  writeIntSetting(key::kFontSize, fontDialog_.size);
-  writeSetting(key::kFontName, faceName);
+  file_.writeFlagSetting(key::kBold, fontDialog_.bold);
+  file_.writeFlagSetting(key::kItalic, fontDialog_.italic);
+  file_.writeFlagSetting(key::kUnderline, fontDialog_.underline);
+  file_.writeFlagSetting(key::kStrikeOut, fontDialog_.strikeOut);
+  file_.writeIntSetting(key::kFontSize, fontDialog_.size);
+  file_.writeSetting(key::kFontName, faceName);
 
   ui::FontDescription font;
   font.faceName = faceName;
@@ -141,22 +124,19 @@ void SettingsWindow::changeDefaultFont() {
 
 void SettingsWindow::storeTextColour() {
   const uint32_t colour = textPicker_.colour();
-  writeColourSetting(key::kTextColour, colour);
+  file_.writeColourSetting(key::kTextColour, colour);
   preview_.setTextColour(colour);
 }
 
-void SettingsWindow::storeBackgroundColour() { writeColourSetting(key::kBackgroundColour, backgroundPicker_.colour()); }
+void SettingsWindow::storeBackgroundColour() { file_.writeColourSetting(key::kBackgroundColour, backgroundPicker_.colour()); }
 
 void SettingsWindow::storeHighlightColour() {
   const uint32_t colour = highlightPicker_.colour();
-  writeColourSetting(key::kHighlightColour, colour);
-  appState().highlightColour = colour;
+  file_.writeColourSetting(key::kHighlightColour, colour);
+  if (editor_.highlightChosen) editor_.highlightChosen(colour);
 }
 
-void SettingsWindow::associate() {
-  const EditorWindow* editor = EditorWindow::current();
-  associateFiles(editor ? editor->hwnd() : hwnd());
-}
+void SettingsWindow::associate() { associateFiles(); }
 
 void SettingsWindow::onDestroy() {
   if (currentWindow == this) currentWindow = nullptr;
@@ -180,4 +160,4 @@ LRESULT SettingsWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-}  // namespace qnv
+}  // namespace qnv::settings

@@ -4,23 +4,31 @@
 // editor only the highlight colour follows at once, the rest at the next start.
 #include <windows.h>
 
-#include "ui/ColourPicker.h"
-#include "ui/Prompts.h"
-#include "ui/TransparentLabel.h"
-#include "ui/Window.h"
+#include <cstdint>
+#include <functional>
 
-namespace qnv {
+#include "settings/win/SettingsFile.h"
+#include "ui/win/ColourPicker.h"
+#include "ui/win/Prompts.h"
+#include "ui/win/TransparentLabel.h"
+#include "ui/win/Window.h"
 
-// Loads the settings window modally without an owner and returns when it has closed. The
-// window is built anew at every opening.
-void openSettingsWindow();
+namespace qnv::settings {
+
+// What the settings window reads of the running editor and changes in it.
+struct EditorLink {
+  // The editor box's background, shown by the background picker when the file has none.
+  uint32_t backgroundColour = kDefaultBackgroundColour;
+  // Called with a newly chosen highlight colour: the running editor uses it at once.
+  std::function<void(uint32_t)> highlightChosen;
+};
 
 class SettingsWindow : public ui::Window {
  public:
   static constexpr int kChangeFontButtonId = 201;
   static constexpr int kAssociateButtonId = 202;
 
-  SettingsWindow() = default;
+  SettingsWindow(const SettingsFile& file, EditorLink editor) : file_(file), editor_(std::move(editor)) {}
   ~SettingsWindow() override;
 
   // The open settings window, else nullptr.
@@ -67,9 +75,15 @@ class SettingsWindow : public ui::Window {
   HWND changeFontButton_ = nullptr;
   HWND associateButton_ = nullptr;
   ui::FontDialogValues fontDialog_;
+  const SettingsFile& file_;
+  EditorLink editor_;
 };
+
+// Loads the settings window modally without an owner and returns when it has closed. The
+// window is built anew at every opening.
+void openSettingsWindow(const SettingsFile& file, EditorLink editor);
 
 // The designed window: caption "设置", outer size 620 x 84 at 50, 50.
 ui::WindowDesign settingsWindowDesign();
 
-}  // namespace qnv
+}  // namespace qnv::settings

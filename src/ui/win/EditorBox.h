@@ -7,16 +7,18 @@
 #include <string>
 #include <string_view>
 
-#include "app/Formats.h"
+#include "ui/Formats.h"
 
 namespace qnv::ui {
 
 class EditorBoxEvents {
  public:
   virtual ~EditorBoxEvents() = default;
-  // Key events carry the key code and modifier bits of keyEventOf; they never consume the key.
-  virtual void onEditorKeyDown(int /*keyCode*/, int /*modifiers*/) {}
-  virtual void onEditorKeyUp(int /*keyCode*/, int /*modifiers*/) {}
+  // Key-down and key-up messages of the box (system keys included) with their virtual-key
+  // code, raised while the message is being handled, so the keyboard state is the one of
+  // the key. They never consume the key: the box always gets it afterwards.
+  virtual void onEditorKeyDown(unsigned /*virtualKey*/) {}
+  virtual void onEditorKeyUp(unsigned /*virtualKey*/) {}
   virtual void onEditorRightButtonDown() {}
   virtual void onEditorFocusLost() {}
 };
@@ -68,6 +70,7 @@ class EditorBox {
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
   bool streamIn(std::string_view bytes, UINT format) const;
+  void writeCharFormat(WPARAM scope, const CharFormat& format) const;
 
   HWND hwnd_ = nullptr;
   EditorBoxEvents* events_ = nullptr;

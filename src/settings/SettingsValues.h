@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/Formats.h"
+#include "ui/Formats.h"
 
-namespace qnv {
+namespace qnv::settings {
 
 inline constexpr std::string_view kSettingsSection = "设置";
 inline constexpr std::string_view kSettingsFileName = "配置.ini";
@@ -48,15 +48,6 @@ std::string formatSettingColour(uint32_t colour);
 // Reads one key: its value, or nullopt when the key is missing.
 using SettingReader = std::function<std::optional<std::string>(std::string_view key)>;
 
-// What the editor window takes from the settings at start-up.
-struct EditorSettings {
-  CharFormat defaultFont;
-  uint32_t highlightColour = 0;
-  uint32_t backgroundColour = 0;
-  int32_t windowHeight = 0;
-  int32_t windowWidth = 0;
-};
-
 // The values used when there is no settings file, and for any key the file lacks.
 inline constexpr int32_t kDefaultWindowHeight = 500;
 inline constexpr int32_t kDefaultWindowWidth = 600;
@@ -65,6 +56,20 @@ inline constexpr int32_t kMinimumWindowWidth = 200;
 inline constexpr int32_t kDefaultFontSize = 11;
 inline constexpr std::string_view kDefaultFontName = "微软雅黑";
 inline constexpr uint32_t kDefaultTextColour = 0xFFFFFF;
+inline constexpr uint32_t kDefaultHighlightColour = 0;
+inline constexpr uint32_t kDefaultBackgroundColour = 0;
+// The highlight command's colour while none is chosen (0), and the colour the settings
+// window's highlight picker shows then: pure red.
+inline constexpr uint32_t kFallbackHighlightColour = 255;
+
+// What the editor window takes from the settings at start-up.
+struct EditorSettings {
+  ui::CharFormat defaultFont;
+  uint32_t highlightColour = kDefaultHighlightColour;
+  uint32_t backgroundColour = kDefaultBackgroundColour;
+  int32_t windowHeight = 0;
+  int32_t windowWidth = 0;
+};
 
 // Reads the editor's values in the file's documented order. Without a file every value is
 // the built-in one; with a file, a missing key takes the built-in value too, a window
@@ -82,4 +87,4 @@ struct FontSettings {
 };
 FontSettings readFontSettings(const SettingReader& read);
 
-}  // namespace qnv
+}  // namespace qnv::settings

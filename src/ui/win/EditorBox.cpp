@@ -1,4 +1,4 @@
-#include "ui/EditorBox.h"
+#include "ui/win/EditorBox.h"
 
 #include <commctrl.h>
 #include <richedit.h>
@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "commands/CommandTable.h"
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
 namespace qnv::ui {
 namespace {
@@ -111,24 +110,16 @@ LRESULT CALLBACK EditorBox::subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
                                          DWORD_PTR data) {
   auto* self = reinterpret_cast<EditorBox*>(data);
   EditorBoxEvents* events = self->events_;
-  const auto keyEvent = [wParam] {
-    return keyEventOf(static_cast<unsigned>(wParam), GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0,
-                      GetKeyState(VK_MENU) < 0);
-  };
   try {
     switch (events ? msg : 0) {
       case WM_KEYDOWN:
-      case WM_SYSKEYDOWN: {
-        const KeyEvent e = keyEvent();
-        events->onEditorKeyDown(e.keyCode, e.modifiers);
+      case WM_SYSKEYDOWN:
+        events->onEditorKeyDown(static_cast<unsigned>(wParam));
         break;
-      }
       case WM_KEYUP:
-      case WM_SYSKEYUP: {
-        const KeyEvent e = keyEvent();
-        events->onEditorKeyUp(e.keyCode, e.modifiers);
+      case WM_SYSKEYUP:
+        events->onEditorKeyUp(static_cast<unsigned>(wParam));
         break;
-      }
       case WM_RBUTTONDOWN:
         events->onEditorRightButtonDown();
         break;
@@ -155,21 +146,20 @@ void EditorBox::setBounds(int left, int top, int width, int height) const {
 
 int EditorBox::textLength() const { return static_cast<int>(SendMessageW(hwnd_, WM_GETTEXTLENGTH, 0, 0)); }
 
-void EditorBox::setDefaultCharFormat(const CharFormat& format) const {
+void EditorBox::writeCharFormat(WPARAM scope, const CharFormat& format) const {
   CHARFORMAT2W cf = toCharFormat2(format);
-  SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+  SendMessageW(hwnd_, EM_SETCHARFORMAT, scope, reinterpret_cast<LPARAM>(&cf));
 }
+
+void EditorBox::setDefaultCharFormat(const CharFormat& format) const { writeCharFormat(SCF_DEFAULT, format); }
+
+void EditorBox::setSelectionCharFormat(const CharFormat& format) const { writeCharFormat(SCF_SELECTION, format); }
 
 CharFormat EditorBox::selectionCharFormat() const {
   CHARFORMAT2W cf{};
   cf.cbSize = sizeof cf;
   SendMessageW(hwnd_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
   return fromCharFormat2(cf);
-}
-
-void EditorBox::setSelectionCharFormat(const CharFormat& format) const {
-  CHARFORMAT2W cf = toCharFormat2(format);
-  SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
 }
 
 ParaFormat EditorBox::paraFormat() const {

@@ -1,12 +1,11 @@
-#include "ui/Prompts.h"
+#include "ui/win/Prompts.h"
 
 #include <windows.h>
 #include <commdlg.h>
 
 #include <algorithm>
-#include <cstdlib>
 
-#include "ui/Window.h"
+#include "ui/win/Window.h"
 
 namespace qnv::ui {
 namespace {
@@ -56,10 +55,7 @@ class Win32Prompts final : public Prompts {
 
   bool chooseFont(FontDialogValues& values) override {
     LOGFONTW font{};
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    font.lfHeight = values.size > 0 ? -MulDiv(values.size, dpi, 72) : 0;
+    font.lfHeight = values.size > 0 ? -MulDiv(values.size, screenDpi(), 72) : 0;
     font.lfWeight = values.bold ? FW_BOLD : FW_NORMAL;
     font.lfItalic = values.italic;
     font.lfUnderline = values.underline;
@@ -97,8 +93,9 @@ class Win32Prompts final : public Prompts {
     return true;
   }
 
-  // Runs the exit routines (the program's clean-up) and ends the process.
-  void exitProcess(int code) override { std::exit(code); }
+  // Ends the program's message loop; start-up then cleans up and the process ends with
+  // the code.
+  void exitProcess(int code) override { PostQuitMessage(code); }
 };
 
 Win32Prompts& win32Prompts() {

@@ -1,4 +1,8 @@
-#include "ui/Window.h"
+#include "ui/win/Window.h"
+
+#include <utility>
+
+#include "ui/win/Handles.h"
 
 namespace qnv::ui {
 namespace {
@@ -28,12 +32,18 @@ BOOL CALLBACK collectEnabledWindow(HWND hwnd, LPARAM lParam) {
 
 }  // namespace
 
-Window::~Window() {
-  if (hwnd_) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
+WindowDesign fixedWindowDesign(std::wstring caption, int left, int top, int width, int height) {
+  WindowDesign design;
+  design.caption = std::move(caption);
+  design.left = left;
+  design.top = top;
+  design.width = width;
+  design.height = height;
+  design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  return design;
 }
+
+Window::~Window() { destroyUnbound(hwnd_); }
 
 bool Window::create(const WindowDesign& design) {
   registerWindowClass(&Window::staticProc);
@@ -137,6 +147,17 @@ ProgramModality::~ProgramModality() {
   for (HWND hwnd : disabled_) {
     if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
   }
+}
+
+void destroyUnbound(HWND& hwnd) {
+  if (!hwnd) return;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  DestroyWindow(std::exchange(hwnd, nullptr));
+}
+
+int screenDpi() {
+  const WindowDc screen;
+  return screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
 }
 
 HFONT dialogFont() {

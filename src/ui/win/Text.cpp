@@ -1,4 +1,4 @@
-#include "ui/Text.h"
+#include "ui/win/Text.h"
 
 #include <windows.h>
 

@@ -1,12 +1,7 @@
 #pragma once
-// Runs the editor's commands by id, for the keyboard dispatcher and the context menu.
-#include "commands/CommandTable.h"
+// Confining the mouse pointer to a band of the primary screen while Alt is held.
 
-namespace qnv {
-
-class EditorWindow;
-
-void runCommand(EditorWindow& window, CommandId id);
+namespace qnv::commands {
 
 // Confines the mouse pointer to (left, top, width, height) on the primary screen; a zero
 // width or height extends to the screen's far edge.
@@ -14,4 +9,4 @@ void confineCursor(int left, int top, int width, int height);
 // Lets the pointer move over the whole primary screen again.
 void releaseCursor();
 
-}  // namespace qnv
+}  // namespace qnv::commands

@@ -1,12 +1,12 @@
-#include "app/win/FileWrite.h"
+#include "files/win/FileWrite.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "ui/Handles.h"
+#include "ui/win/Handles.h"
 
-namespace qnv {
+namespace qnv::files {
 namespace {
 
 std::wstring folderOf(const std::wstring& path) {
@@ -101,4 +101,4 @@ FileReadResult readWholeFile(const std::wstring& path, uint64_t maxBytes) {
   return result;
 }
 
-}  // namespace qnv
+}  // namespace qnv::files

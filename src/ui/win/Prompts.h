@@ -53,7 +53,9 @@ class Prompts {
   virtual bool saveFileName(SaveDialogValues& dialog) = 0;
   virtual bool chooseFont(FontDialogValues& values) = 0;
   virtual bool chooseColour(uint32_t& colour) = 0;
-  // Ends the process at once. A scripted implementation records the call and returns.
+  // Ends the program: its message loop stops, the program cleans up and the process ends
+  // with `code`, without any further handler of its windows. A scripted implementation
+  // records the call and returns.
   virtual void exitProcess(int code) = 0;
 };
 

@@ -1,11 +1,11 @@
-#include "app/SettingsValues.h"
+#include "settings/SettingsValues.h"
 
 #include <algorithm>
 #include <limits>
 #include <tuple>
 #include <utility>
 
-namespace qnv {
+namespace qnv::settings {
 namespace {
 
 // Full-width forms in UTF-8: digits U+FF10..U+FF19, plus U+FF0B, minus U+FF0D,
@@ -91,10 +91,10 @@ struct KeyReader {
 
 uint32_t effectsOf(const FontSettings& font) {
   uint32_t effects = 0;
-  if (font.bold) effects |= kBold;
-  if (font.italic) effects |= kItalic;
-  if (font.underline) effects |= kUnderline;
-  if (font.strikeOut) effects |= kStrikeOut;
+  if (font.bold) effects |= ui::kBold;
+  if (font.italic) effects |= ui::kItalic;
+  if (font.underline) effects |= ui::kUnderline;
+  if (font.strikeOut) effects |= ui::kStrikeOut;
   return effects;
 }
 
@@ -131,11 +131,11 @@ EditorSettings readEditorSettings(bool fileExists, const SettingReader& read) {
   s.defaultFont.size = font.size;
   s.defaultFont.fontName = font.fontName;
   s.defaultFont.colour = keys.colour(key::kTextColour, kDefaultTextColour);
-  s.highlightColour = keys.colour(key::kHighlightColour, 0);
-  s.backgroundColour = keys.colour(key::kBackgroundColour, 0);
+  s.highlightColour = keys.colour(key::kHighlightColour, kDefaultHighlightColour);
+  s.backgroundColour = keys.colour(key::kBackgroundColour, kDefaultBackgroundColour);
   s.windowHeight = std::max(keys.integer(key::kHeight, kDefaultWindowHeight), kMinimumWindowHeight);
   s.windowWidth = std::max(keys.integer(key::kWidth, kDefaultWindowWidth), kMinimumWindowWidth);
   return s;
 }
 
-}  // namespace qnv
+}  // namespace qnv::settings

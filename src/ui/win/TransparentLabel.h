@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "ui/win/Handles.h"
+
 namespace qnv::ui {
 
 // The label's font as the program describes it. A fresh description is 9-point "宋体"
@@ -47,7 +49,7 @@ class TransparentLabel {
   const FontDescription& font() const { return font_; }
   void setFont(const FontDescription& font);
   // The font the caption is drawn with.
-  HFONT fontHandle() const { return handle_; }
+  HFONT fontHandle() const { return fontHandle_.get(); }
 
  private:
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -59,7 +61,7 @@ class TransparentLabel {
   HWND hwnd_ = nullptr;
   uint32_t textColour_ = 0;
   FontDescription font_;
-  HFONT handle_ = nullptr;
+  UniqueFont fontHandle_;
 };
 
 }  // namespace qnv::ui

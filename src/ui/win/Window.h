@@ -19,6 +19,10 @@ struct WindowDesign {
   DWORD exStyle = 0;
 };
 
+// A small fixed-size window with a caption and a close box, as the program's dialog-like
+// windows are designed.
+WindowDesign fixedWindowDesign(std::wstring caption, int left, int top, int width, int height);
+
 class Window {
  public:
   Window() = default;
@@ -103,6 +107,13 @@ LRESULT routeToBoundObject(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, HW
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
+
+// Unbinds a window from its object, so that no handler of the object runs any more, then
+// destroys it; the handle is cleared.
+void destroyUnbound(HWND& hwnd);
+
+// The dots per inch of the screen.
+int screenDpi();
 
 // The font the program's controls use: the system's message font.
 HFONT dialogFont();

@@ -1,10 +1,11 @@
-#include "ui/TransparentLabel.h"
+#include "ui/win/TransparentLabel.h"
 
 #include <utility>
 
-#include "app/Formats.h"
-#include "ui/Text.h"
-#include "ui/Window.h"
+#include "ui/Formats.h"
+#include "ui/win/Handles.h"
+#include "ui/win/Text.h"
+#include "ui/win/Window.h"
 
 namespace qnv::ui {
 namespace {
@@ -15,10 +16,7 @@ constexpr wchar_t kFallbackFace[] = L"宋体";
 
 HFONT makeFont(const FontDescription& d) {
   LOGFONTW lf{};
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  lf.lfHeight = d.size > 0 ? -MulDiv(d.size, dpi, 72) : 0;
+  lf.lfHeight = d.size > 0 ? -MulDiv(d.size, screenDpi(), 72) : 0;
   lf.lfEscapement = d.angle * 10;
   lf.lfOrientation = d.angle * 10;
   lf.lfWeight = d.bold ? FW_BOLD : FW_NORMAL;
@@ -40,13 +38,7 @@ std::wstring effectiveFaceName(const std::string& faceName) {
   return wide;
 }
 
-TransparentLabel::~TransparentLabel() {
-  if (hwnd_) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(std::exchange(hwnd_, nullptr));
-  }
-  if (handle_) DeleteObject(std::exchange(handle_, nullptr));
-}
+TransparentLabel::~TransparentLabel() { destroyUnbound(hwnd_); }
 
 bool TransparentLabel::create(HWND parent, const std::wstring& caption, int left, int top, int width, int height,
                               int id) {
@@ -61,7 +53,7 @@ bool TransparentLabel::create(HWND parent, const std::wstring& caption, int left
     return RegisterClassExW(&wc) != 0;
   }();
   if (!registered || hwnd_ || !parent) return false;
-  if (!handle_) handle_ = makeFont(font_);
+  if (!fontHandle_) fontHandle_.reset(makeFont(font_));
   CreateWindowExW(WS_EX_TRANSPARENT, kLabelClass, caption.c_str(), WS_CHILD | WS_VISIBLE, left, top, width, height,
                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
   return hwnd_ != nullptr;
@@ -87,11 +79,7 @@ void TransparentLabel::setTextColour(uint32_t colour) {
 
 void TransparentLabel::setFont(const FontDescription& font) {
   font_ = font;
-  HFONT made = makeFont(font_);
-  if (made) {
-    if (handle_) DeleteObject(handle_);
-    handle_ = made;
-  }
+  if (HFONT made = makeFont(font_)) fontHandle_.reset(made);
   redraw();
 }
 
@@ -120,7 +108,7 @@ void TransparentLabel::paint(HDC dc) const {
   RECT client;
   GetClientRect(hwnd_, &client);
   const std::wstring text = caption();
-  HGDIOBJ oldFont = SelectObject(dc, handle_ ? static_cast<HGDIOBJ>(handle_) : GetStockObject(DEFAULT_GUI_FONT));
+  const SelectedObject font(dc, fontHandle_ ? static_cast<HGDIOBJ>(fontHandle_.get()) : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, textColour_ == kAutomaticColour ? GetSysColor(COLOR_WINDOWTEXT)
                                                    : static_cast<COLORREF>(textColour_ & 0x00FFFFFF));
@@ -132,7 +120,6 @@ void TransparentLabel::paint(HDC dc) const {
   const int textHeight = measured.bottom - measured.top;
   if (textHeight < client.bottom - client.top) target.top += (client.bottom - client.top - textHeight) / 2;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &target, kFormat);
-  SelectObject(dc, oldFont);
 }
 
 LRESULT CALLBACK TransparentLabel::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -146,11 +133,9 @@ LRESULT TransparentLabel::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       eraseWithParent(reinterpret_cast<HDC>(wParam));
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      if (ps.fErase) eraseWithParent(dc);
-      paint(dc);
-      EndPaint(hwnd_, &ps);
+      const PaintScope scope(hwnd_);
+      if (scope.erase()) eraseWithParent(scope.dc());
+      paint(scope.dc());
       return 0;
     }
     case WM_PRINTCLIENT:
@@ -158,7 +143,7 @@ LRESULT TransparentLabel::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       paint(reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(handle_);
+      return reinterpret_cast<LRESULT>(fontHandle_.get());
     case WM_SETTEXT: {
       const LRESULT result = DefWindowProcW(hwnd_, msg, wParam, lParam);
       InvalidateRect(hwnd_, nullptr, TRUE);

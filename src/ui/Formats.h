@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace qnv {
+namespace qnv::ui {
 
 // Colours are 0x00BBGGRR; this value stands for the automatic colour (the system's
 // text colour for characters, the window colour for the background).
@@ -39,4 +39,4 @@ struct ParaFormat {
   bool operator==(const ParaFormat&) const = default;
 };
 
-}  // namespace qnv
+}  // namespace qnv::ui

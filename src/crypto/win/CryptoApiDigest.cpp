@@ -3,11 +3,11 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <cstdint>
+#include "crypto/win/CryptoApiDigest.h"
 
 #include "crypto/Digest.h"
 
-namespace qnv {
+namespace qnv::crypto {
 
 namespace {
 
@@ -45,7 +45,7 @@ class HashSession {
 
 }  // namespace
 
-std::string md5HexDigest(std::string_view bytes) {
+std::string cryptoApiMd5HexDigest(std::string_view bytes) {
   // CryptHashData takes a 32-bit length and is called once over the whole input.
   if (bytes.size() > MAXDWORD) return {};
 
@@ -60,14 +60,7 @@ std::string md5HexDigest(std::string_view bytes) {
   if (!CryptGetHashParam(session.hash(), HP_HASHVAL, digest, &length, 0)) return {};
   if (length > sizeof digest) length = sizeof digest;
 
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(2 * length);
-  for (DWORD i = 0; i < length; ++i) {
-    text += kDigits[digest[i] >> 4];
-    text += kDigits[digest[i] & 0xF];
-  }
-  return text;
+  return lowerHexDigits(digest, length);
 }
 
-}  // namespace qnv
+}  // namespace qnv::crypto

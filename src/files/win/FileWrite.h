@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace qnv {
+namespace qnv::files {
 
 // Writes `bytes` to `path` so that the old file or the new one is whole at every moment:
 // a temporary file in the same folder is written and flushed, then replaces the target in
@@ -21,4 +21,4 @@ struct FileReadResult {
 };
 FileReadResult readWholeFile(const std::wstring& path, uint64_t maxBytes);
 
-}  // namespace qnv
+}  // namespace qnv::files

@@ -43,9 +43,10 @@ struct KernelHandleTraits {
   static HANDLE invalid() { return nullptr; }
   static void close(HANDLE h) { CloseHandle(h); }
 };
+template <typename H>
 struct GdiTraits {
-  static HGDIOBJ invalid() { return nullptr; }
-  static void close(HGDIOBJ h) { DeleteObject(h); }
+  static H invalid() { return nullptr; }
+  static void close(H h) { DeleteObject(h); }
 };
 struct MenuTraits {
   static HMENU invalid() { return nullptr; }
@@ -58,9 +59,59 @@ struct RegKeyTraits {
 
 using UniqueFile = Unique<HANDLE, FileHandleTraits>;
 using UniqueHandle = Unique<HANDLE, KernelHandleTraits>;
-using UniqueGdi = Unique<HGDIOBJ, GdiTraits>;
+template <typename H>
+using UniqueGdi = Unique<H, GdiTraits<H>>;
+using UniqueFont = UniqueGdi<HFONT>;
+using UniqueBrush = UniqueGdi<HBRUSH>;
 using UniqueMenu = Unique<HMENU, MenuTraits>;
 using UniqueKey = Unique<HKEY, RegKeyTraits>;
+
+// A device context of a window (or of the screen, for nullptr), released on destruction.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND hwnd = nullptr) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  ~WindowDc() {
+    if (dc_) ReleaseDC(hwnd_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+// An object selected into a device context for as long as this lives; the one it replaced
+// is selected again afterwards.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~SelectedObject() { SelectObject(dc_, previous_); }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// BeginPaint / EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
+  ~PaintScope() { EndPaint(hwnd_, &ps_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+  bool erase() const { return ps_.fErase != FALSE; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
+  HDC dc_ = nullptr;
+};
 
 // A COM interface pointer that holds one reference.
 template <typename T>

@@ -1,4 +1,4 @@
-#include "ui/ColourPicker.h"
+#include "ui/win/ColourPicker.h"
 
 #include <windowsx.h>
 
@@ -6,9 +6,10 @@
 #include <array>
 #include <utility>
 
-#include "app/Formats.h"
-#include "ui/Prompts.h"
-#include "ui/Window.h"
+#include "ui/Formats.h"
+#include "ui/win/Handles.h"
+#include "ui/win/Prompts.h"
+#include "ui/win/Window.h"
 
 namespace qnv::ui {
 namespace {
@@ -61,19 +62,17 @@ int presetIndexOf(uint32_t colour) {
 }
 
 void fillRect(HDC dc, const RECT& r, COLORREF colour) {
-  HBRUSH brush = CreateSolidBrush(colour);
-  FillRect(dc, &r, brush);
-  DeleteObject(brush);
+  const UniqueBrush brush(CreateSolidBrush(colour));
+  FillRect(dc, &r, brush.get());
 }
 
 void frameRect(HDC dc, const RECT& r, COLORREF colour, int thickness = 1) {
-  HBRUSH brush = CreateSolidBrush(colour);
+  const UniqueBrush brush(CreateSolidBrush(colour));
   RECT inner = r;
   for (int i = 0; i < thickness && inner.right > inner.left && inner.bottom > inner.top; ++i) {
-    FrameRect(dc, &inner, brush);
+    FrameRect(dc, &inner, brush.get());
     InflateRect(&inner, -1, -1);
   }
-  DeleteObject(brush);
 }
 
 // Gives the activation and the focus back to the windows that had them, if they still can
@@ -89,34 +88,13 @@ bool leftButtonIsDown() {
   return (GetAsyncKeyState(key) & 0x8000) != 0;
 }
 
-// Paint scope: BeginPaint / EndPaint.
-class PaintScope {
- public:
-  explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
-  ~PaintScope() { EndPaint(hwnd_, &ps_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  PAINTSTRUCT ps_{};
-  HDC dc_ = nullptr;
-};
-
 }  // namespace
 
 std::span<const uint32_t> ColourPicker::presetColours() { return kPresets; }
 
 ColourPicker::~ColourPicker() {
-  if (palette_) {
-    SetWindowLongPtrW(palette_, GWLP_USERDATA, 0);
-    DestroyWindow(std::exchange(palette_, nullptr));
-  }
-  if (swatch_) {
-    SetWindowLongPtrW(swatch_, GWLP_USERDATA, 0);
-    DestroyWindow(std::exchange(swatch_, nullptr));
-  }
+  destroyUnbound(palette_);
+  destroyUnbound(swatch_);
 }
 
 bool ColourPicker::create(HWND parent, int left, int top, int width, int height, int id) {
@@ -198,12 +176,12 @@ SIZE ColourPicker::paletteClientSize() const {
 }
 
 void ColourPicker::computeLayout() {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, dialogFont());
+  const WindowDc screen;
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    const SelectedObject font(screen.get(), dialogFont());
+    GetTextMetricsW(screen.get(), &metrics);
+  }
   entryHeight_ = std::max<int>(22, metrics.tmHeight + 8);
 }
 
@@ -352,7 +330,7 @@ LRESULT CALLBACK ColourPicker::paletteProc(HWND hwnd, UINT msg, WPARAM wParam, L
 LRESULT ColourPicker::handleSwatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: {
-      PaintScope paint(hwnd);
+      const PaintScope paint(hwnd);
       paintSwatch(paint.dc());
       return 0;
     }
@@ -413,7 +391,7 @@ LRESULT ColourPicker::handleSwatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 LRESULT ColourPicker::handlePalette(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: {
-      PaintScope paint(hwnd);
+      const PaintScope paint(hwnd);
       paintPalette(paint.dc());
       return 0;
     }
@@ -507,12 +485,11 @@ void ColourPicker::paintSwatch(HDC dc) const {
     // A small downward triangle right of the sample.
     const int cx = sample.right + 2 + kArrowWidth / 2;
     const int cy = (client.top + client.bottom) / 2 + shift;
-    HBRUSH brush = CreateSolidBrush(GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    const UniqueBrush brush(CreateSolidBrush(GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT)));
     for (int row = 0; row <= kArrowWidth / 2; ++row) {
       RECT line{cx - kArrowWidth / 2 + row, cy - 1 + row, cx + kArrowWidth / 2 - row + 1, cy + row};
-      FillRect(dc, &line, brush);
+      FillRect(dc, &line, brush.get());
     }
-    DeleteObject(brush);
   }
   if (GetFocus() == swatch_) {
     RECT focus = client;
@@ -543,12 +520,11 @@ void ColourPicker::paintPalette(HDC dc) const {
   fillRect(dc, line, GetSysColor(COLOR_BTNSHADOW));
   const bool entrySelected = selected_ == kMoreColoursItem;
   fillRect(dc, entry, GetSysColor(entrySelected ? COLOR_HIGHLIGHT : COLOR_MENU));
-  HGDIOBJ oldFont = SelectObject(dc, dialogFont());
+  const SelectedObject font(dc, dialogFont());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(entrySelected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
   RECT text = entry;
   DrawTextW(dc, kMoreColoursText, -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, oldFont);
 }
 
 }  // namespace qnv::ui

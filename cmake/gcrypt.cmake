@@ -1,0 +1,17 @@
+# libgcrypt (with libgpg-error) as the imported target qnv::gcrypt: Debian's libgcrypt20-dev
+# natively, its static MinGW-w64 build (libgcrypt-mingw-w64-dev) for Windows.
+if(TARGET qnv::gcrypt)
+  return()
+endif()
+add_library(qnv::gcrypt INTERFACE IMPORTED)
+if(WIN32)
+  find_path(QNV_GCRYPT_INCLUDE_DIR gcrypt.h REQUIRED)
+  find_library(QNV_GCRYPT_LIBRARY NAMES libgcrypt.a REQUIRED)
+  find_library(QNV_GPG_ERROR_LIBRARY NAMES libgpg-error.a REQUIRED)
+  target_include_directories(qnv::gcrypt INTERFACE ${QNV_GCRYPT_INCLUDE_DIR})
+  target_link_libraries(qnv::gcrypt INTERFACE ${QNV_GCRYPT_LIBRARY} ${QNV_GPG_ERROR_LIBRARY} ws2_32)
+else()
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(QNV_GCRYPT REQUIRED IMPORTED_TARGET libgcrypt)
+  target_link_libraries(qnv::gcrypt INTERFACE PkgConfig::QNV_GCRYPT)
+endif()

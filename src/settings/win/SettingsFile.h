@@ -1,0 +1,41 @@
+#pragma once
+// The settings file 配置.ini, section "设置", read and written key by key through the
+// system's INI service at the moment a value is needed or changes. Nothing is cached.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/SettingsValues.h"
+
+namespace qnv::settings {
+
+class SettingsFile {
+ public:
+  SettingsFile() = default;
+  explicit SettingsFile(std::wstring path) : path_(std::move(path)) {}
+
+  const std::wstring& settingsPath() const { return path_; }
+  bool settingsExist() const;
+
+  // The key's value, or nullopt when the file, the section or the key is missing.
+  std::optional<std::string> readSettingIfPresent(std::string_view key) const;
+  std::string readSetting(std::string_view key) const;
+  int32_t readIntSetting(std::string_view key) const;
+  bool readFlagSetting(std::string_view key) const;
+  SettingReader settingsReader() const;
+
+  // Each returns whether the write succeeded; callers may ignore it.
+  bool writeSetting(std::string_view key, std::string_view text) const;
+  bool writeIntSetting(std::string_view key, int32_t value) const;
+  bool writeFlagSetting(std::string_view key, bool value) const;
+  bool writeColourSetting(std::string_view key, uint32_t colour) const;
+
+ private:
+  std::wstring path_;
+};
+
+// 配置.ini in the folder of the running program.
+std::wstring settingsPathBesideProgram();
+
+}  // namespace qnv::settings
