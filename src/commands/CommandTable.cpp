@@ -31,8 +31,8 @@ constexpr std::array<CommandRow, 25> kCommands{{
     // designed as bold and strike-through.
     {CommandId::OpenDocument, 'O', kCtrl, "打开... (Ctrl+O)"},
     {CommandId::NewWindow, 'N', kCtrl, "新建窗口 (Ctrl+N)"},
-    {CommandId::FindText, kKeyF3, kCtrl, "查找... (Ctrl+F3)"},
-    {CommandId::ReplaceText, 0, 0, "替换..."},
+    {CommandId::OpenFindWindow, kKeyF3, kCtrl, "查找... (Ctrl+F3)"},
+    {CommandId::OpenReplaceWindow, 0, 0, "替换..."},
     {CommandId::PrintDocument, 'P', kCtrl, "打印... (Ctrl+P)"},
     {CommandId::FindNext, kKeyF3, 0, nullptr},
     {CommandId::FindPrevious, kKeyF3, kShift, nullptr},
@@ -62,7 +62,7 @@ constexpr std::array<MenuEntry, 27> kMenu{{
     entry(CommandId::OpenDocument), MenuEntry{std::nullopt, "最近打开", Submenu::RecentFiles},
     entry(CommandId::NewWindow),
     kSeparator,
-    entry(CommandId::FindText), entry(CommandId::ReplaceText),
+    entry(CommandId::OpenFindWindow), entry(CommandId::OpenReplaceWindow),
     kSeparator,
     entry(CommandId::PrintDocument),
 }};

@@ -28,8 +28,8 @@ enum class CommandId {
   // Beyond the designed table: documents, search, printing and zoom.
   OpenDocument,
   NewWindow,
-  FindText,
-  ReplaceText,
+  OpenFindWindow,
+  OpenReplaceWindow,
   FindNext,
   FindPrevious,
   PrintDocument,

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/Formats.h"
+
 namespace qnv::commands {
 
 struct SearchQuery {
@@ -26,11 +28,7 @@ using CaseFolder = void (*)(std::u16string& text);
 // are words of their own, so a whole-word match may stand next to them.
 bool isWordUnit(char16_t unit);
 
-struct TextRange {
-  size_t start = 0;
-  size_t end = 0;
-  bool operator==(const TextRange&) const = default;
-};
+using ui::TextRange;
 
 enum class SearchDirection { Down, Up };
 

@@ -43,7 +43,7 @@ TEST(CommandTable, KeyDownDispatch) {
       {'P', 0, std::nullopt, false},
       {kKeyF3, 0, CommandId::FindNext, false},
       {kKeyF3, kShift, CommandId::FindPrevious, false},
-      {kKeyF3, kCtrl, CommandId::FindText, false},
+      {kKeyF3, kCtrl, CommandId::OpenFindWindow, false},
       {kKeyF3, kCtrl | kShift, std::nullopt, false},
       {kKeyF3, kAlt, std::nullopt, false},
       {'0', kCtrl, CommandId::ResetZoom, false},
@@ -114,7 +114,7 @@ TEST(CommandTable, ContextMenuRows) {
   EXPECT_EQ(entries[20].submenu, Submenu::RecentFiles);
   EXPECT_FALSE(entries[20].command.has_value()) << "the submenu row runs no command itself";
   EXPECT_EQ(entries[19].command, CommandId::OpenDocument);
-  EXPECT_EQ(entries[24].command, CommandId::ReplaceText);
+  EXPECT_EQ(entries[24].command, CommandId::OpenReplaceWindow);
   EXPECT_EQ(entries[26].command, CommandId::PrintDocument);
 }
 

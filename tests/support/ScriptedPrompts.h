@@ -39,9 +39,16 @@ class ScriptedPrompts final : public ui::Prompts {
   std::deque<std::function<bool(ui::FontDialogValues&)>> fontChoices;
   // Colour dialog: each entry is the chosen colour, or nullopt for Cancel.
   std::deque<std::optional<uint32_t>> colourChoices;
+  // Open dialog: each entry is the chosen path, or nullopt for Cancel.
+  std::deque<std::optional<std::wstring>> openChoices;
+  // Print dialog: each entry makes the device context handed back (the program deletes it),
+  // or returns nullptr for Cancel.
+  std::deque<std::function<HDC()>> printerChoices;
 
   std::vector<Message> messages;
   std::vector<ui::SaveDialogValues> saveDialogsShown;
+  std::vector<ui::FileDialogValues> openDialogsShown;
+  size_t printDialogsShown = 0;
   std::vector<ui::FontDialogValues> fontDialogsShown;
   std::optional<int> exitCode;
 
@@ -57,6 +64,10 @@ class ScriptedPrompts final : public ui::Prompts {
     if (!saveChoices.empty()) ADD_FAILURE() << saveChoices.size() << " save dialog choice(s) left unused";
     if (!fontChoices.empty()) ADD_FAILURE() << fontChoices.size() << " font dialog choice(s) left unused";
     if (!colourChoices.empty()) ADD_FAILURE() << colourChoices.size() << " colour dialog choice(s) left unused";
+    if (!openChoices.empty()) ADD_FAILURE() << openChoices.size() << " open dialog choice(s) left unused";
+    if (!printerChoices.empty()) ADD_FAILURE() << printerChoices.size() << " print dialog choice(s) left unused";
+    openChoices.clear();
+    printerChoices.clear();
     answers.clear();
     saveChoices.clear();
     fontChoices.clear();
@@ -91,6 +102,30 @@ class ScriptedPrompts final : public ui::Prompts {
     if (!choice) return false;
     dialog.fileName = *choice;
     return true;
+  }
+
+  bool openFileName(ui::FileDialogValues& dialog) override {
+    openDialogsShown.push_back(dialog);
+    if (openChoices.empty()) {
+      ADD_FAILURE() << "unscripted open dialog: " << ui::narrow(dialog.title);
+      return false;
+    }
+    const std::optional<std::wstring> choice = openChoices.front();
+    openChoices.pop_front();
+    if (!choice) return false;
+    dialog.fileName = *choice;
+    return true;
+  }
+
+  HDC choosePrinter() override {
+    ++printDialogsShown;
+    if (printerChoices.empty()) {
+      ADD_FAILURE() << "unscripted print dialog";
+      return nullptr;
+    }
+    auto choice = printerChoices.front();
+    printerChoices.pop_front();
+    return choice();
   }
 
   bool chooseFont(ui::FontDialogValues& values) override {

@@ -110,11 +110,12 @@ bool encryptAndSave(EditorWindow& window, std::wstring_view password) {
   return true;
 }
 
-void runUnlockWindow(EditorWindow& window) {
+bool runUnlockWindow(EditorWindow& window) {
   crypto::UnlockWindow unlockWindow(
       [&window](std::wstring_view password) { return unlockDocument(window, password); });
   unlockWindow.runModal(crypto::unlockWindowDesign());
   if (!unlockWindow.unlocked()) appState().documentPathDetached = true;
+  return unlockWindow.unlocked();
 }
 
 bool unlockDocument(EditorWindow& window, std::wstring_view password) {

@@ -45,7 +45,8 @@ bool writeProtectedDocument(EditorWindow& window, const std::wstring& target, st
 // it has closed. The editor box then holds the unlocked document; when the window was
 // closed without a right password it stays empty, and the document no longer has
 // documentPath as its save target, so that the protected file cannot be overwritten.
-void runUnlockWindow(EditorWindow& window);
+// Returns whether the document was unlocked.
+bool runUnlockWindow(EditorWindow& window);
 
 // Reads the protected file at documentPath again and, when the password's check value
 // matches the stored one, puts the document into the editor box (as RTF or plain text, as
