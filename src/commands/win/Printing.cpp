@@ -52,6 +52,7 @@ std::vector<ui::TextRange> PaperCopy::formatPages(HDC dc, const PageRects& rects
     const LONG next = static_cast<LONG>(
         SendMessageW(box_.hwnd(), EM_FORMATRANGE, drawPage ? TRUE : FALSE, reinterpret_cast<LPARAM>(&range)));
     if (drawPage && !drawPage(false)) break;
+    if (pages.empty() && next <= 0 && length > 0) return {};  // no page formatting in this control
     // A page that takes nothing (a line higher than the page) would repeat for ever.
     const LONG end = next > range.chrg.cpMin ? std::min(next, length) : length;
     pages.push_back({static_cast<size_t>(range.chrg.cpMin), static_cast<size_t>(end)});
@@ -63,12 +64,18 @@ std::vector<ui::TextRange> PaperCopy::formatPages(HDC dc, const PageRects& rects
 
 bool printDocument(const ui::EditorBox& box, HDC printer, const std::wstring& title, uint32_t screenTextColour) {
   const PaperCopy copy(box, screenTextColour);
+  const PageRects rects = pageRects(pageMetricsOf(printer));
+  if (copy.formatPages(printer, rects).empty()) {
+    ui::showMessage(L"无法打印：系统的文本控件不能为打印分页。");
+    DeleteDC(printer);
+    return false;
+  }
   DOCINFOW job{};
   job.cbSize = sizeof job;
   job.lpszDocName = title.c_str();
   bool printed = StartDocW(printer, &job) > 0;
   if (printed) {
-    copy.formatPages(printer, pageRects(pageMetricsOf(printer)), [&](bool starting) {
+    copy.formatPages(printer, rects, [&](bool starting) {
       printed = printed && (starting ? StartPage(printer) : EndPage(printer)) > 0;
       return printed;
     });

@@ -28,9 +28,10 @@ class PaperCopy {
   HWND control() const { return box_.hwnd(); }
   int textLength() const;
 
-  // Lays the pages out for `dc` within `rects` and returns each page's characters. With
-  // `drawPage`, every page is drawn after drawPage(true) and before drawPage(false) (the
-  // printer's page start and end); a false answer stops.
+  // Lays the pages out for `dc` within `rects` and returns each page's characters; none when
+  // the control cannot lay pages out (Wine's control answers the page formatting with
+  // nothing). With `drawPage`, every page is drawn after drawPage(true) and before
+  // drawPage(false) (the printer's page start and end); a false answer stops.
   std::vector<ui::TextRange> formatPages(HDC dc, const PageRects& rects,
                                          const std::function<bool(bool starting)>& drawPage = {}) const;
 
@@ -40,7 +41,8 @@ class PaperCopy {
 };
 
 // Prints every page of the document on `printer` (which this deletes) as a job named
-// `title`. A failure of the printer is shown as "打印失败" with the system's reason.
+// `title`. A failure of the printer is shown as "打印失败" with the system's reason; a control
+// that cannot lay pages out prints nothing and says so.
 bool printDocument(const ui::EditorBox& box, HDC printer, const std::wstring& title, uint32_t screenTextColour);
 
 }  // namespace qnv::commands
