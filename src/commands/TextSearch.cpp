@@ -18,11 +18,13 @@ bool isWordUnit(char16_t u) {
   return inRange(u, 0xFF10, 0xFF19) || inRange(u, 0xFF21, 0xFF3A) || inRange(u, 0xFF41, 0xFF5A);  // full width
 }
 
-TextSearch::TextSearch(std::u16string text, SearchQuery query, CaseFolder fold)
-    : text_(std::move(text)), needle_(std::move(query.needle)), wholeWord_(query.wholeWord) {
+TextSearch::TextSearch(std::u16string_view text, SearchQuery query, CaseFolder fold)
+    : text_(text), needle_(std::move(query.needle)), wholeWord_(query.wholeWord) {
   if (!query.matchCase && fold) {
-    fold(text_);
+    folded_ = text;
+    fold(folded_);
     fold(needle_);
+    text_ = folded_;
   }
 }
 
@@ -40,8 +42,7 @@ bool TextSearch::acceptable(size_t at) const {
 
 std::optional<size_t> TextSearch::firstFrom(size_t from) const {
   if (needle_.empty()) return std::nullopt;
-  const std::u16string_view text(text_);
-  for (size_t at = text.find(needle_, from); at != std::u16string_view::npos; at = text.find(needle_, at + 1)) {
+  for (size_t at = text_.find(needle_, from); at != std::u16string_view::npos; at = text_.find(needle_, at + 1)) {
     if (acceptable(at)) return at;
   }
   return std::nullopt;
@@ -49,8 +50,7 @@ std::optional<size_t> TextSearch::firstFrom(size_t from) const {
 
 std::optional<size_t> TextSearch::lastBefore(size_t before) const {
   if (needle_.empty() || before == 0) return std::nullopt;
-  const std::u16string_view text(text_);
-  for (size_t at = text.rfind(needle_, before - 1); at != std::u16string_view::npos; at = text.rfind(needle_, at - 1)) {
+  for (size_t at = text_.rfind(needle_, before - 1); at != std::u16string_view::npos; at = text_.rfind(needle_, at - 1)) {
     if (acceptable(at)) return at;
     if (at == 0) break;
   }
@@ -65,7 +65,7 @@ std::vector<size_t> TextSearch::all() const {
 
 bool TextSearch::isMatch(TextRange range) const {
   if (needle_.empty() || range.end != range.start + needle_.size() || range.end > text_.size()) return false;
-  return std::u16string_view(text_).substr(range.start, needle_.size()) == needle_ && acceptable(range.start);
+  return text_.substr(range.start, needle_.size()) == needle_ && acceptable(range.start);
 }
 
 FindOutcome findFrom(const TextSearch& search, TextRange selection, SearchDirection direction) {

@@ -32,10 +32,11 @@ using ui::TextRange;
 
 enum class SearchDirection { Down, Up };
 
-// A text prepared for one query: folded once when the case does not matter.
+// A text prepared for one query: folded once (into a copy) when the case does not matter.
+// The text must outlive the search.
 class TextSearch {
  public:
-  TextSearch(std::u16string text, SearchQuery query, CaseFolder fold);
+  TextSearch(std::u16string_view text, SearchQuery query, CaseFolder fold);
 
   // The first match that starts at or after `from`.
   std::optional<size_t> firstFrom(size_t from) const;
@@ -52,7 +53,8 @@ class TextSearch {
  private:
   bool acceptable(size_t at) const;
 
-  std::u16string text_;
+  std::u16string folded_;
+  std::u16string_view text_;
   std::u16string needle_;
   bool wholeWord_;
 };

@@ -112,8 +112,9 @@ bool FindReplace::handleMessage(UINT msg, LPARAM lParam) {
 
 void FindReplace::remember(const SearchQuery& query) { last_ = query; }
 
-TextSearch FindReplace::searchOf(const SearchQuery& query) const {
-  return TextSearch(box_.text(), query, foldWithSystemCase);
+TextSearch FindReplace::searchOf(const SearchQuery& query) {
+  box_.readText(textBuffer_);
+  return TextSearch(textBuffer_, query, foldWithSystemCase);
 }
 
 bool FindReplace::findNext(const SearchQuery& query, SearchDirection direction) {

@@ -53,7 +53,9 @@ class FindReplace {
  private:
   void show(HWND owner, bool replace);
   void remember(const SearchQuery& query);
-  TextSearch searchOf(const SearchQuery& query) const;
+  // The document's text as it is now, and a search of it; the text stays in textBuffer_,
+  // whose memory serves the next search again.
+  TextSearch searchOf(const SearchQuery& query);
 
   ui::EditorBox& box_;
   HWND dialog_ = nullptr;
@@ -62,6 +64,7 @@ class FindReplace {
   std::array<wchar_t, 256> findText_{};
   std::array<wchar_t, 256> replaceText_{};
   SearchQuery last_;
+  std::u16string textBuffer_;
 };
 
 }  // namespace qnv::commands

@@ -278,13 +278,18 @@ void EditorBox::setBackColor(uint32_t colour) const {
 }
 
 std::u16string EditorBox::text() const {
+  std::u16string text;
+  readText(text);
+  return text;
+}
+
+void EditorBox::readText(std::u16string& text) const {
   GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
   const LRESULT units = SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
-  if (units <= 0) return {};
-  std::u16string text(static_cast<size_t>(units), u'\0');
+  text.resize(static_cast<size_t>(std::max<LRESULT>(units, 0)));
+  if (text.empty()) return;
   TEXTRANGEW range{{0, static_cast<LONG>(units)}, reinterpret_cast<LPWSTR>(text.data())};
   text.resize(static_cast<size_t>(SendMessageW(hwnd_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range))));
-  return text;
 }
 
 TextRange EditorBox::selection() const {

@@ -75,6 +75,8 @@ class EditorBox {
 
   // The whole text as the control holds it, in its character positions.
   std::u16string text() const;
+  // The same into `text`, whose memory is used again when it is large enough.
+  void readText(std::u16string& text) const;
   TextRange selection() const;
   // Selects the range and scrolls it into view.
   void select(TextRange range) const;
