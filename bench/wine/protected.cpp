@@ -147,7 +147,7 @@ int wmain(int argc, wchar_t** argv) {
     // ... and the protected save through the routine behind the encrypt window's button.
     gaps.start();
     t = Clock::now();
-    const bool saved = encryptAndSave(*window, password);
+    const bool saved = encryptAndSave(*window, password) == PasswordVerdict::Accepted;
     encrypt.push_back(millisecondsSince(t));
     gaps.mark();
     encryptGap.push_back(gaps.longest);
@@ -165,7 +165,7 @@ int wmain(int argc, wchar_t** argv) {
     freshWindow();
     gaps.start();
     t = Clock::now();
-    const bool unlocked = unlockDocument(*window, password);
+    const bool unlocked = unlockDocument(*window, password) == PasswordVerdict::Accepted;
     unlock.push_back(millisecondsSince(t));
     gaps.mark();
     unlockGap.push_back(gaps.longest);

@@ -68,7 +68,7 @@ class EncryptWindowTest : public test::EditorFixture {
   // button; returns once the window has closed.
   void encryptThroughWindow(const std::wstring& password) {
     encryptWindow =
-        std::make_unique<EncryptWindow>([this](std::wstring_view typed) { encryptAndSave(*window, typed); });
+        std::make_unique<EncryptWindow>([this](std::wstring_view typed) { return encryptAndSave(*window, typed); });
     ASSERT_TRUE(encryptWindow->create(encryptWindowDesign()));
     ShowWindow(encryptWindow->hwnd(), SW_SHOWNOACTIVATE);
     typePassword(encryptWindow->hwnd(), password);
@@ -364,7 +364,7 @@ TEST_F(EncryptWindowTest, DocumentsComeBackByteForByteThroughTheUnlockRoutine) {
     resetState();
     EditorWindow& fresh = open();
     appState().documentPath = ui::narrow(target.wstring());
-    ASSERT_TRUE(unlockDocument(fresh, c.password));
+    ASSERT_EQ(unlockDocument(fresh, c.password), crypto::PasswordVerdict::Accepted);
     if (c.plainText) fresh.editorBox().setContextType(ui::EditorBox::kPlainText);
     EXPECT_EQ(fresh.editorBox().context(), original);
     if (c.bold) {

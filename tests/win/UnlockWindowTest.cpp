@@ -389,7 +389,7 @@ TEST_F(UnlockWindowTest, DamagedProtectedFilesGiveAnEmptyDocumentOrAnotherTry) {
     }
     const std::string before = test::readFileBytes(path);
     appState().documentPath = ui::narrow(path.wstring());
-    appState().protectedCheckValue.clear();
+    appState().keptProtection.clear();
     if (!c.unlocks) prompts.answers.push_back(MessageAnswer::Ok);
 
     makeUnlockWindow();
@@ -406,7 +406,7 @@ TEST_F(UnlockWindowTest, DamagedProtectedFilesGiveAnEmptyDocumentOrAnotherTry) {
       ASSERT_EQ(prompts.messages.size(), 1u);
       EXPECT_EQ(prompts.messages[0].text, kWrongPassword);
       EXPECT_EQ(plainText(), "");
-      EXPECT_TRUE(appState().protectedCheckValue.empty());
+      EXPECT_TRUE(appState().keptProtection.empty());
     }
     EXPECT_EQ(test::readFileBytes(path), before) << "the file is only read";
     unlockWindow.reset();

@@ -8,6 +8,7 @@ AppState& appState() {
 }
 
 void resetAppState(std::wstring settingsPath) {
+  appState().keptProtection.clear();
   appState() = AppState{};
   appState().settingsFile = settings::SettingsFile(std::move(settingsPath));
 }

@@ -20,6 +20,7 @@ void cleanUp() {
   commands::releaseCursor();
   AppState& state = appState();
   state.displayName.clear();
+  state.keptProtection.clear();
   // Revokes the callback from the editor box if it still exists, then releases the
   // embedded objects' storage.
   state.richEditHelper->destroy();

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "crypto/Wipe.h"
 #include "ui/win/Prompts.h"
 #include "ui/win/Text.h"
 #include "ui/win/Window.h"
@@ -75,9 +76,10 @@ void PasswordWindow::activate() {
   busy_ = true;
   EnableWindow(actionButton_, FALSE);
   std::wstring password;
+  PasswordVerdict verdict = PasswordVerdict::AskAgain;
   try {
     password = windowText(passwordBox_);
-    act(password);
+    verdict = act(password);
   } catch (const std::bad_alloc&) {
     ui::showMessage(ui::systemMessage(ERROR_NOT_ENOUGH_MEMORY));
   } catch (...) {
@@ -86,6 +88,12 @@ void PasswordWindow::activate() {
   wipe(password);
   busy_ = false;
   if (actionButton_ && IsWindow(actionButton_)) EnableWindow(actionButton_, TRUE);
+  if (verdict != PasswordVerdict::AskAgain) {
+    close();
+  } else if (passwordBox_) {
+    SetWindowTextW(passwordBox_, L"");
+    SetFocus(passwordBox_);
+  }
 }
 
 }  // namespace qnv::crypto

@@ -30,7 +30,7 @@ ui::FontDescription descriptionOf(const FontSettings& font) {
 
 }  // namespace
 
-ui::WindowDesign settingsWindowDesign() { return ui::fixedWindowDesign(L"设置", 50, 50, 620, 84); }
+ui::WindowDesign settingsWindowDesign() { return ui::fixedWindowDesign(L"设置", 50, 50, 620, 108); }
 
 void openSettingsWindow(const SettingsFile& file, EditorLink editor) {
   SettingsWindow window(file, std::move(editor));
@@ -55,7 +55,10 @@ bool SettingsWindow::onCreate() {
   if (!highlightPicker_.create(hwnd(), 440, 16, 48, 24)) return false;
   associateButton_ =
       addControl(L"BUTTON", L"关联文件", BS_PUSHBUTTON | WS_TABSTOP, 507, 16, 88, 24, kAssociateButtonId);
-  if (!changeFontButton_ || !associateButton_) return false;
+  // Below the designed row, under "关联文件".
+  strongProtectionBox_ =
+      addControl(L"BUTTON", L"强加密", BS_AUTOCHECKBOX | WS_TABSTOP, 507, 48, 88, 20, kStrongProtectionBoxId);
+  if (!changeFontButton_ || !associateButton_ || !strongProtectionBox_) return false;
 
   // The two captions beside the pickers are drawn in the window's own font and colour.
   ui::FontDescription plain;
@@ -80,6 +83,9 @@ bool SettingsWindow::onCreate() {
 }
 
 void SettingsWindow::fillSettingsWindow() {
+  const bool strong = parseStrongProtection(file_.readSetting(key::kProtectionFormat));
+  SendMessageW(strongProtectionBox_, BM_SETCHECK, strong ? BST_CHECKED : BST_UNCHECKED, 0);
+
   ui::FontDescription font;  // 9-point "宋体", no flags
   if (file_.settingsExist()) {
     // Key order: 加粗, 倾斜, 下划线, 删除线, 字体大小, 字体名称, 字体色, 高亮色, 背景色.
@@ -138,6 +144,11 @@ void SettingsWindow::storeHighlightColour() {
 
 void SettingsWindow::associate() { associateFiles(); }
 
+void SettingsWindow::storeProtectionFormat() {
+  const bool strong = SendMessageW(strongProtectionBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  file_.writeSetting(key::kProtectionFormat, formatStrongProtection(strong));
+}
+
 void SettingsWindow::onDestroy() {
   if (currentWindow == this) currentWindow = nullptr;
 }
@@ -148,6 +159,8 @@ void SettingsWindow::onCommand(int id, int code, HWND control) {
     changeDefaultFont();
   } else if (id == kAssociateButtonId) {
     associate();
+  } else if (id == kStrongProtectionBoxId) {
+    storeProtectionFormat();
   }
 }
 
