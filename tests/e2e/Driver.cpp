@@ -278,4 +278,16 @@ bool gone(const Session& s, const std::wstring& cls) {
   });
 }
 
+HWND openSettingsByMouse(const Session& s, HWND editor) {
+  RECT box;
+  GetWindowRect(GetDlgItem(editor, 100), &box);
+  click({box.left + 80, box.top + 60}, true);
+  HWND menu = waitForClass(s, L"#32768");
+  if (!menu) return nullptr;
+  RECT r;
+  GetWindowRect(menu, &r);
+  click({r.left + 30, r.bottom - 10});
+  return s.waitForCaption(L"设置");
+}
+
 }  // namespace qnv::e2e
