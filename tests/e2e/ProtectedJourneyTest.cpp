@@ -35,6 +35,16 @@ void enterPassword(const Session& s, HWND window, const std::wstring& password) 
   s.pressChord({VK_RETURN});
 }
 
+// Enters a wrong password in the unlock window, which says so; OK closes the message.
+void enterWrongPassword(const Session& s, HWND unlock, const std::wstring& password) {
+  enterPassword(s, unlock, password);
+  HWND box = s.waitForMessageBox(L"信息：");
+  ASSERT_TRUE(box);
+  EXPECT_EQ(messageBoxText(box), L"密码错误，请重新输入。");
+  s.clickButton(box, IDOK);
+  ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }));
+}
+
 TEST(ProtectedJourney, ProtectWithF1ThenUnlockAtTheNextStart) {
   Session first;
   const auto doc = first.folder() / L"日记 本.txt";
@@ -84,13 +94,7 @@ TEST(ProtectedJourney, AWrongPasswordThenTheRightOne) {
   s.start(L"\"" + doc.wstring() + L"\"");
   HWND unlock = s.waitForCaption(kUnlockCaption);
   ASSERT_TRUE(unlock);
-  enterPassword(s, unlock, L"错的");
-
-  HWND box = s.waitForMessageBox(L"信息：");
-  ASSERT_TRUE(box);
-  EXPECT_EQ(messageBoxText(box), L"密码错误，请重新输入。");
-  s.clickButton(box, IDOK);
-  ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }));
+  enterWrongPassword(s, unlock, L"错的");
   EXPECT_TRUE(IsWindowVisible(unlock)) << "another try";
   EXPECT_TRUE(GetDlgItem(unlock, kPasswordBoxId));
 
@@ -187,12 +191,7 @@ TEST(ProtectedJourney, StrongEncryptionChosenInTheSettingsThenRestartEditAndCtrl
   second.start(L"\"" + doc.wstring() + L"\"");
   HWND unlock = second.waitForCaption(kUnlockCaption);
   ASSERT_TRUE(unlock);
-  enterPassword(second, unlock, L"弱密码");
-  HWND box = second.waitForMessageBox(L"信息：");
-  ASSERT_TRUE(box);
-  EXPECT_EQ(messageBoxText(box), L"密码错误，请重新输入。");
-  second.clickButton(box, IDOK);
-  ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }));
+  enterWrongPassword(second, unlock, L"弱密码");
   enterPassword(second, unlock, L"强密码");
   editor = second.editorWindow();
   ASSERT_TRUE(editor);

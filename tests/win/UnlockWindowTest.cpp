@@ -220,7 +220,21 @@ TEST_F(UnlockWindowTest, AnAbandonedUnlockNeverOverwritesTheProtectedFile) {
 }
 
 // Saves of a document that was unlocked in this run.
-class ProtectedSave : public UnlockWindowTest {};
+class ProtectedSave : public UnlockWindowTest {
+ protected:
+  // Starts afresh with a copy of `fixture` unlocked by `password`, with the settings naming
+  // `format` for F1.
+  EditorWindow& unlocked(const std::filesystem::path& fixture, const std::wstring& password, const char* format) {
+    resetState();
+    prompts.messages.clear();
+    appState().settingsFile.writeSetting("加密方式", format);
+    std::filesystem::copy_file(fixture, protectedFile, std::filesystem::copy_options::overwrite_existing);
+    return openProtected(protectedFile, [&](HWND unlock) {
+      typePassword(unlock, password);
+      clickAction(unlock);
+    });
+  }
+};
 
 TEST_F(ProtectedSave, CtrlSAndTheClosePromptOfferToKeepTheProtection) {
   struct Case {
@@ -302,14 +316,7 @@ TEST_F(ProtectedSave, SavesThatKeepTheProtectionKeepTheFormatOfTheFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    resetState();
-    prompts.messages.clear();
-    appState().settingsFile.writeSetting("加密方式", c.setting);
-    std::filesystem::copy_file(c.fixture, protectedFile, std::filesystem::copy_options::overwrite_existing);
-    EditorWindow& w = openProtected(protectedFile, [&](HWND unlock) {
-      typePassword(unlock, c.password);
-      clickAction(unlock);
-    });
+    EditorWindow& w = unlocked(c.fixture, c.password, c.setting);
     std::string previous = test::readFileBytes(protectedFile);
     for (const wchar_t* addition : {L"补充", L"再补充"}) {
       type(addition);
@@ -327,31 +334,6 @@ TEST_F(ProtectedSave, SavesThatKeepTheProtectionKeepTheFormatOfTheFile) {
     EXPECT_EQ(prompts.messages.size(), 2u) << "only the two questions";
     window.reset();
   }
-}
-
-TEST_F(ProtectedSave, F1ReplacesTheKeptFormatWithTheSettingsOne) {
-  std::filesystem::copy_file(strongFixture(L"light-costs.qnv"), protectedFile,
-                             std::filesystem::copy_options::overwrite_existing);
-  appState().settingsFile.writeSetting("加密方式", "兼容");
-  EditorWindow& w = openProtected(protectedFile, [](HWND unlock) {
-    typePassword(unlock, L"abc");
-    clickAction(unlock);
-  });
-  type(L"改");
-  auto ran = test::whenWindowShows(kEncryptCaption, [](HWND encrypt) {
-    typePassword(encrypt, L"新密码");
-    clickAction(encrypt);
-  });
-  SendMessageW(w.editorBox().hwnd(), WM_KEYDOWN, VK_F1, 0);
-  ASSERT_TRUE(*ran);
-  EXPECT_TRUE(isProtectedText(test::readFileBytes(protectedFile)));
-  EXPECT_FALSE(crypto::isStrongFile(test::readFileBytes(protectedFile))) << "F1 writes the settings' format";
-
-  type(L"再改");
-  prompts.answers = {MessageAnswer::Yes};
-  ASSERT_TRUE(saveDocument(w));
-  EXPECT_FALSE(crypto::isStrongFile(test::readFileBytes(protectedFile))) << "now the file's format";
-  EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
 }
 
 TEST_F(UnlockWindowTest, StrongFilesOfAnotherImplementationOpenWithTheirPassword) {
@@ -472,26 +454,42 @@ TEST_F(UnlockWindowTest, DamagedStrongFilesAreRefusedAndNeverOverwritten) {
   }
 }
 
-TEST_F(ProtectedSave, F1DoesNotAskAndLaterSavesKeepItsNewPassword) {
-  EditorWindow& w = openProtected(protectedFile, [](HWND unlock) {
-    typePassword(unlock, kFixturePassword);
-    clickAction(unlock);
-  });
-  type(L"改");
-  auto ran = test::whenWindowShows(kEncryptCaption, [](HWND encrypt) {
-    typePassword(encrypt, L"新密码");
-    clickAction(encrypt);
-  });
-  SendMessageW(w.editorBox().hwnd(), WM_KEYDOWN, VK_F1, 0);
-  ASSERT_TRUE(*ran);
-  EXPECT_TRUE(prompts.messages.empty());
-  EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
+TEST_F(ProtectedSave, F1DoesNotAskAndLaterSavesKeepItsPasswordAndFormat) {
+  struct Case {
+    const char* name;
+    std::filesystem::path fixture;
+    std::wstring password;
+    const char* setting;  // the format F1 writes
+    bool strong;
+  } cases[] = {
+      {"legacy file, no setting", test::dataDir() / L"protected" / L"chinese-password.qnv", kFixturePassword, "",
+       false},
+      {"legacy file, 强", test::dataDir() / L"protected" / L"chinese-password.qnv", kFixturePassword, "强", true},
+      {"strong file, 兼容", strongFixture(L"light-costs.qnv"), L"abc", "兼容", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EditorWindow& w = unlocked(c.fixture, c.password, c.setting);
+    type(L"改");
+    auto ran = test::whenWindowShows(kEncryptCaption, [](HWND encrypt) {
+      typePassword(encrypt, L"新密码");
+      clickAction(encrypt);
+    });
+    SendMessageW(w.editorBox().hwnd(), WM_KEYDOWN, VK_F1, 0);
+    ASSERT_TRUE(*ran);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(crypto::isStrongFile(test::readFileBytes(protectedFile)), c.strong) << "the settings' format";
+    EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
 
-  // The file now opens with the new password; keeping the protection keeps that one.
-  type(L"再改");
-  prompts.answers = {MessageAnswer::Yes};
-  ASSERT_TRUE(saveDocument(w));
-  EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
+    // The file now opens with the new password; keeping the protection keeps that one, and
+    // the format F1 wrote.
+    type(L"再改");
+    prompts.answers = {MessageAnswer::Yes};
+    ASSERT_TRUE(saveDocument(w));
+    EXPECT_EQ(crypto::isStrongFile(test::readFileBytes(protectedFile)), c.strong);
+    EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
+    window.reset();
+  }
 }
 
 TEST_F(UnlockWindowTest, ASecondActivationWhileUnlockingIsIgnored) {

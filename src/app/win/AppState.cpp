@@ -8,7 +8,6 @@ AppState& appState() {
 }
 
 void resetAppState(std::wstring settingsPath) {
-  appState().keptProtection.clear();
   appState() = AppState{};
   appState().settingsFile = settings::SettingsFile(std::move(settingsPath));
 }

@@ -64,7 +64,7 @@ struct Protection {
 class KeptProtection {
  public:
   KeptProtection() = default;
-  KeptProtection(KeptProtection&&) = default;
+  KeptProtection(KeptProtection&& other) noexcept { *this = std::move(other); }
   KeptProtection& operator=(KeptProtection&& other) noexcept;
   ~KeptProtection() { clear(); }
 
