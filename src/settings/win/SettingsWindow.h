@@ -83,7 +83,7 @@ class SettingsWindow : public ui::Window {
 // window is built anew at every opening.
 void openSettingsWindow(const SettingsFile& file, EditorLink editor);
 
-// The designed window: caption "设置", outer size 620 x 84 at 50, 50.
+// The designed window: caption "设置", outer size 620 x 84 at 50, 50 (96-DPI units).
 ui::WindowDesign settingsWindowDesign();
 
 }  // namespace qnv::settings
