@@ -3,7 +3,8 @@
 
 QNV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 QNV_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
-  libgcrypt20-dev libgcrypt-mingw-w64-dev pkgconf g++-mingw-w64-x86-64-posix wine64 xvfb xauth x11-utils fonts-wqy-microhei imagemagick locales)
+  libgcrypt20-dev libgcrypt-mingw-w64-dev pkgconf g++-mingw-w64-x86-64-posix wine64 xvfb xauth x11-utils fonts-wqy-microhei imagemagick locales
+  nsis)
 
 qnv_log() { printf '[qnv] %s\n' "$*" >&2; }
 
@@ -50,7 +51,9 @@ qnv_wineserver() {
 qnv_wine_env() {
   export WINEPREFIX=${QNV_WINEPREFIX:-$QNV_ROOT/build/wineprefix}
   export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Mono or Gecko prompts, and no menu entries or file types on the host for what an
+  # installer registers in the prefix.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
   export WINEARCH=win64
 }
