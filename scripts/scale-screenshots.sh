@@ -7,45 +7,15 @@
 # own at 144 DPI (build/wineprefix-144). QNV_EXE names an already built qnv.exe to use.
 set -euo pipefail
 . "$(dirname "$0")/lib/env.sh"
+. "$(dirname "$0")/lib/screenshots.sh"
 
 out=$(realpath -m "${1:-$QNV_ROOT/docs}")
 mkdir -p "$out"
-qnv_ensure_packages
-if ! command -v xdotool >/dev/null; then
-  qnv_log "installing: xdotool"
-  qnv_as_root apt-get install -y -q --no-install-recommends xdotool >/dev/null
-fi
-cd "$QNV_ROOT"
-program=${QNV_EXE:-}
-if [ -z "$program" ]; then
-  if [ ! -f build/windows/build.ninja ]; then cmake --preset windows >/dev/null; fi
-  cmake --build --preset windows --target qnv >/dev/null
-  program=build/windows/qnv.exe
-fi
+qnv_screenshot_setup
 work=$(mktemp -d)
 trap 'qnv_wineserver -k 2>/dev/null || true; rm -rf "$work"; qnv_stop_display' EXIT
 unset DISPLAY
 qnv_ensure_display
-
-# Saves the screen once two pictures a moment apart are the same.
-shot() {
-  local file=$1 prev= sum
-  for _ in $(seq 1 40); do
-    sleep 0.4
-    import -window root "$file.tmp.png" 2>/dev/null || continue
-    sum=$(md5sum < "$file.tmp.png")
-    [ "$sum" = "$prev" ] && break
-    prev=$sum
-  done
-  mv "$file.tmp.png" "$file"
-}
-
-wait_for_desktop() {
-  for _ in $(seq 1 200); do
-    xwininfo -root -tree 2>/dev/null | grep -q 'Wine desktop' && return 0
-    sleep 0.1
-  done
-}
 
 # px VALUE: a designed 96-DPI value at the scale being taken.
 px() { echo $(( ($1 * dpi + 48) / 96 )); }
@@ -54,13 +24,14 @@ for dpi in 96 144; do
   percent=$(( dpi * 100 / 96 ))
   if [ "$dpi" = 96 ]; then
     unset QNV_WINEPREFIX QNV_WINE_DPI
+    qnv_ensure_prefix
   else
     export QNV_WINEPREFIX=$QNV_ROOT/build/wineprefix-$dpi QNV_WINE_DPI=$dpi
+    qnv_ensure_prefix
+    # Room for the editor's 600 x 500 at this scale (this prefix serves only these pictures).
+    qnv_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1
+    qnv_wineserver -w
   fi
-  qnv_ensure_prefix
-  # Room for the editor's 600 x 500 at this scale.
-  qnv_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1
-  qnv_wineserver -w
 
   # A copy of the program without settings, a short Chinese document and a protected one.
   rm -rf "$work/$dpi" && mkdir -p "$work/$dpi"
@@ -70,25 +41,25 @@ for dpi in 96 144; do
   exe=$(qnv_wine winepath -w "$work/$dpi/qnv.exe" 2>/dev/null)
 
   qnv_wine "$exe" "$(qnv_wine winepath -w "$work/$dpi/笔记.qnv" 2>/dev/null)" >/dev/null 2>&1 &
-  wait_for_desktop
-  shot "$work/$dpi/started.png"
+  qnv_wait_for_desktop
+  qnv_shot "$work/$dpi/started.png"
   inside=$(( $(px 50) + $(px 300) ))
   xdotool mousemove "$inside" "$inside" click 1
   xdotool mousemove "$inside" "$inside" click 3
   sleep 0.5
   xdotool key Up Return
-  shot "$work/$dpi/settings.png"
+  qnv_shot "$work/$dpi/settings.png"
   xdotool key alt+F4
   sleep 0.5
   xdotool mousemove "$inside" "$inside" click 1
   xdotool key F1
-  shot "$work/$dpi/encrypt.png"
+  qnv_shot "$work/$dpi/encrypt.png"
   qnv_wineserver -k 2>/dev/null || true
   sleep 1
 
   qnv_wine "$exe" "$(qnv_wine winepath -w "$work/$dpi/加密.qnv" 2>/dev/null)" >/dev/null 2>&1 &
-  wait_for_desktop
-  shot "$work/$dpi/unlock.png"
+  qnv_wait_for_desktop
+  qnv_shot "$work/$dpi/unlock.png"
   qnv_wineserver -k 2>/dev/null || true
   sleep 1
 

@@ -15,6 +15,8 @@
 #include <functional>
 #include <span>
 
+#include "ui/Scale.h"
+
 namespace qnv::ui {
 
 class ColourPicker {
@@ -86,7 +88,7 @@ class ColourPicker {
 
   int selected_ = kNoItem;
   int lastColumn_ = 0;        // the column to return to when leaving the entry upwards
-  int dpi_ = 96;              // the palette's scale, taken from the swatch's window when it opens
+  int dpi_ = kDesignDpi;      // the palette's scale, taken from the swatch's window when it opens
   int entryHeight_ = 22;      // height of the "其它颜色..." entry, from the font
   bool pressed_ = false;      // the swatch is held down
   bool closing_ = false;      // the palette is being closed by the picker itself

@@ -32,7 +32,8 @@ BOOL CALLBACK collectEnabledWindow(HWND hwnd, LPARAM lParam) {
   return TRUE;
 }
 
-int systemDpiOf(HWND hwnd) {
+// The window's DPI as the system has it; the system's DPI for no window.
+int dpiOf(HWND hwnd) {
   const UINT dpi = hwnd ? GetDpiForWindow(hwnd) : GetDpiForSystem();
   return dpi > 0 ? static_cast<int>(dpi) : kDesignDpi;
 }
@@ -61,7 +62,7 @@ Window::~Window() { destroyUnbound(hwnd_); }
 bool Window::create(const WindowDesign& design) {
   registerWindowClass(&Window::staticProc);
   // Placed at the system's DPI first; the window learns its own DPI while it is created.
-  const int systemDpi = systemDpiOf(nullptr);
+  const int systemDpi = dpiOf(nullptr);
   const RECT outer = designedOuter(design, systemDpi);
   CreateWindowExW(design.exStyle, kWindowClass, design.caption.c_str(), design.style, outer.left, outer.top,
                   outer.right, outer.bottom, nullptr, nullptr, GetModuleHandleW(nullptr), this);
@@ -123,7 +124,8 @@ LRESULT Window::defaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT Window::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
-      dpi_ = systemDpiOf(hwnd_);
+      dpi_ = dpiOf(hwnd_);
+      designedChildren_.clear();
       return onCreate() ? 0 : -1;
     case WM_DPICHANGED:
       changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -213,14 +215,14 @@ int screenDpi() {
 }
 
 int windowDpi(HWND hwnd) {
-  if (!hwnd) return systemDpiOf(nullptr);
+  if (!hwnd) return dpiOf(nullptr);
   HWND root = GetAncestor(hwnd, GA_ROOT);
   if (root && windowClassAtom && GetClassLongPtrW(root, GCW_ATOM) == windowClassAtom) {
     if (const auto* window = reinterpret_cast<const Window*>(GetWindowLongPtrW(root, GWLP_USERDATA))) {
       return window->dpi();
     }
   }
-  return systemDpiOf(hwnd);
+  return dpiOf(hwnd);
 }
 
 HFONT dialogFont(int dpi) {
@@ -233,7 +235,7 @@ HFONT dialogFont(int dpi) {
     if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
       // The system's metrics, at the system's DPI, scaled.
       SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-      metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpiOf(nullptr));
+      metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, dpiOf(nullptr));
     }
     font.reset(CreateFontIndirectW(&metrics.lfMessageFont));
   }
