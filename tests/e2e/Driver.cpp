@@ -59,6 +59,8 @@ Session::Session() {
   std::filesystem::copy_file(programPath(), exe_);
 }
 
+Session::Session(std::filesystem::path program) : exe_(std::move(program)) {}
+
 Session::~Session() {
   if (pi_.hProcess) {
     if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {

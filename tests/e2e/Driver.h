@@ -32,6 +32,8 @@ std::wstring className(HWND hwnd);
 class Session {
  public:
   Session();
+  // Runs the program at `program` where it is (an installed copy), without a copy of its own.
+  explicit Session(std::filesystem::path program);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;

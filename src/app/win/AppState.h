@@ -29,7 +29,8 @@ struct AppState {
   uint32_t backgroundColour = 0;
   int32_t windowHeight = 0;
   int32_t windowWidth = 0;
-  // Where the settings are read and written: 配置.ini beside the program.
+  // Where the settings are read and written: 配置.ini beside the program, or in the user's
+  // application-data folder (settings/win/SettingsLocation.h).
   settings::SettingsFile settingsFile;
   // What protected saves and unlocking use of their surroundings.
   ProtectedWork protectedWork;
@@ -39,7 +40,8 @@ struct AppState {
 };
 
 AppState& appState();
-// Back to the values after start-up, with the settings file at `settingsPath` (tests).
-void resetAppState(std::wstring settingsPath = {});
+// Back to the values after start-up, with the settings file at `settingsPath`, moving to
+// `settingsMoveTo` if it cannot be written there.
+void resetAppState(std::wstring settingsPath = {}, std::wstring settingsMoveTo = {});
 
 }  // namespace qnv::app

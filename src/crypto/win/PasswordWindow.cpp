@@ -27,9 +27,9 @@ ui::WindowDesign passwordWindowDesign(const std::wstring& caption) {
 }
 
 bool PasswordWindow::onCreate() {
-  passwordBox_ = addControl(L"EDIT", L"", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, 0, 0, 168, 24, kPasswordBoxId,
-                            WS_EX_CLIENTEDGE);
-  actionButton_ = addControl(L"BUTTON", buttonText_, WS_TABSTOP | BS_PUSHBUTTON, 168, 0, 80, 24, kActionButtonId);
+  passwordBox_ = addControl(L"EDIT", L"", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, kPasswordBoxDesign,
+                            kPasswordBoxId, WS_EX_CLIENTEDGE);
+  actionButton_ = addControl(L"BUTTON", buttonText_, WS_TABSTOP | BS_PUSHBUTTON, kActionButtonDesign, kActionButtonId);
   if (!passwordBox_ || !actionButton_) return false;
   SendMessageW(passwordBox_, EM_SETPASSWORDCHAR, L'*', 0);
   SetWindowSubclass(passwordBox_, &PasswordWindow::passwordBoxProc, kPasswordBoxSubclassId,

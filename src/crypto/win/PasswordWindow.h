@@ -26,6 +26,9 @@ class PasswordWindow : public ui::Window {
  public:
   static constexpr int kPasswordBoxId = 1;
   static constexpr int kActionButtonId = 2;
+  // Designed rectangles in the client area, in 96-DPI units.
+  static constexpr ui::Box kPasswordBoxDesign{0, 0, 168, 24};
+  static constexpr ui::Box kActionButtonDesign{168, 0, 80, 24};
 
   ~PasswordWindow() override;
 
@@ -55,7 +58,7 @@ class PasswordWindow : public ui::Window {
   bool busy_ = false;
 };
 
-// The designed password window: 252 x 50 at 50, 50 with this caption.
+// The designed password window: 252 x 50 at 50, 50 (96-DPI units) with this caption.
 ui::WindowDesign passwordWindowDesign(const std::wstring& caption);
 
 }  // namespace qnv::crypto

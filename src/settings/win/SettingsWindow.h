@@ -90,7 +90,7 @@ class SettingsWindow : public ui::Window {
 void openSettingsWindow(const SettingsFile& file, EditorLink editor);
 
 // The designed window: caption "设置" at 50, 50; outer size 620 x 84 as designed, 24 more in
-// height for the row of the "强加密" box.
+// height for the row of the "强加密" box (96-DPI units).
 ui::WindowDesign settingsWindowDesign();
 
 }  // namespace qnv::settings
