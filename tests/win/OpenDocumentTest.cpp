@@ -179,7 +179,7 @@ TEST_F(OpenDocument, ProtectedFilesOpenThroughTheUnlockWindow) {
   openThroughDialog(locked);
   EXPECT_TRUE(*ran);
   EXPECT_EQ(appState().documentPath, ui::narrow(locked.wstring()));
-  EXPECT_FALSE(appState().protectedCheckValue.empty());
+  EXPECT_FALSE(appState().keptProtection.empty());
   EXPECT_EQ(window->caption(), kTitle) << "a protected document shows no name";
   EXPECT_EQ(recentFiles().front(), ui::narrow(locked.wstring()));
   EXPECT_EQ(settingsText().find("\xC4\xE3\xBA\xC3"), std::string::npos) << "no word of the document in the settings";

@@ -26,14 +26,14 @@ void reportNotOpened(const std::wstring& path, unsigned long error) {
 // For a document unlocked from a protected file in this run: asks whether the save keeps
 // the protection. Always false for any other document.
 bool keepsProtection() {
-  if (appState().protectedCheckValue.empty()) return false;
+  if (appState().keptProtection.empty()) return false;
   return ui::showMessage(L"此文档原为加密文档，是否继续加密保存？", ui::kDefaultMessageCaption,
                          ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes;
 }
 
-// Writes the document to the target, protected with the kept check value or as it is.
+// Writes the document to the target, protected as the file it came from or as it is.
 bool writeDocument(EditorWindow& window, const std::wstring& target, bool protect) {
-  if (protect) return writeProtectedDocument(window, target, appState().protectedCheckValue);
+  if (protect) return writeWithKeptProtection(window, target);
   return writeDocumentFile(target, window.editorBox().context());
 }
 

@@ -16,15 +16,17 @@ namespace {
 struct DocumentIdentity {
   std::string documentPath;
   bool documentPathDetached;
-  std::string protectedCheckValue;
+  KeptProtection keptProtection;
   std::string displayName;
   int contextType;
   std::wstring caption;
 };
 
-DocumentIdentity identityOf(EditorWindow& window) {
-  const AppState& state = appState();
-  return {state.documentPath,      state.documentPathDetached, state.protectedCheckValue,
+// Takes the current document's identity out of the program's state; what it protects with
+// goes along, so that the next document starts without it.
+DocumentIdentity takeIdentity(EditorWindow& window) {
+  AppState& state = appState();
+  return {state.documentPath,      state.documentPathDetached, std::move(state.keptProtection),
           state.displayName,       window.editorBox().contextType(), window.caption()};
 }
 
@@ -32,7 +34,7 @@ void restore(EditorWindow& window, DocumentIdentity identity) {
   AppState& state = appState();
   state.documentPath = std::move(identity.documentPath);
   state.documentPathDetached = identity.documentPathDetached;
-  state.protectedCheckValue = std::move(identity.protectedCheckValue);
+  state.keptProtection = std::move(identity.keptProtection);
   state.displayName = std::move(identity.displayName);
   window.editorBox().setContextType(identity.contextType);
   window.setCaption(identity.caption);
@@ -82,10 +84,9 @@ void openRecentFile(EditorWindow& window, const std::string& path) {
 bool openInThisWindow(EditorWindow& window, const std::wstring& path) {
   if (!leaveCurrentDocument(window)) return false;
   AppState& state = appState();
-  DocumentIdentity before = identityOf(window);
+  DocumentIdentity before = takeIdentity(window);
   state.documentPath = ui::narrow(path);
   state.documentPathDetached = false;
-  state.protectedCheckValue.clear();
   state.displayName.clear();
   // As for a command-line document: read as RTF when it is RTF, and saved back as RTF.
   window.editorBox().setContextType(ui::EditorBox::kRichText);

@@ -42,6 +42,7 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
 
   // Caption := displayName + title text + lengthText.
   void updateCaption(std::string_view lengthText);
+  // The EditorBox fills the client area exactly.
   void layOutEditorBox();
   void applySettings();
 
@@ -56,6 +57,7 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
   void onDestroy() override;
   void onCommand(int id, int code, HWND control) override;
   void onActivate(bool active) override;
+  void onDpiChanged() override;
 
   void onEditorKeyDown(unsigned virtualKey) override;
   void onEditorKeyUp(unsigned virtualKey) override;
@@ -76,7 +78,7 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
   std::vector<std::string> recentFilesShown_;
 };
 
-// The designed window: caption, 600 x 500 at 50, 50.
+// The designed window: caption, 600 x 500 at 50, 50 (96-DPI units).
 ui::WindowDesign editorWindowDesign();
 
 }  // namespace qnv::app

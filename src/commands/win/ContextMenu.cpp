@@ -5,12 +5,15 @@
 #include "settings/RecentFiles.h"
 #include "ui/win/Handles.h"
 #include "ui/win/Text.h"
+#include "ui/win/Window.h"
 
 namespace qnv::commands {
 namespace {
 
 // Menu item ids are this base plus the row's index in the menu.
 constexpr int kFirstMenuItemId = 0x4000;
+// The menu opens this far right of and below the pointer, in 96-DPI units.
+constexpr int kOffsetFromPointer = 3;
 // The recent-files submenu's items: this base plus the entry's index in the list.
 constexpr int kFirstRecentFileId = 0x4100;
 
@@ -53,8 +56,9 @@ void showContextMenu(HWND owner, std::span<const std::string> recentFiles) {
   }
   POINT pointer{};
   GetCursorPos(&pointer);
-  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pointer.x + 3, pointer.y + 3, 0,
-                 owner, nullptr);
+  const int offset = ui::scaleToDpi(kOffsetFromPointer, ui::windowDpi(owner));
+  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pointer.x + offset, pointer.y + offset,
+                 0, owner, nullptr);
 }
 
 std::optional<CommandId> commandOfMenuItem(int itemId) {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "files/win/ModulePath.h"
+#include "settings/win/SettingsLocation.h"
 #include "ui/win/Text.h"
 
 namespace qnv::settings {
@@ -15,13 +15,6 @@ constexpr DWORD kReadBufferChars = 10240;
 constexpr wchar_t kMissing[] = L"\x01\x02\x03qnv-missing";
 
 }  // namespace
-
-std::wstring settingsPathBesideProgram() {
-  const std::wstring module = files::programModulePath();
-  const size_t slash = module.find_last_of(L"\\/");
-  const std::wstring dir = slash == std::wstring::npos ? L"." : module.substr(0, slash);
-  return dir + L"\\" + ui::widen(kSettingsFileName);
-}
 
 bool SettingsFile::settingsExist() const { return GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -49,7 +42,10 @@ SettingReader SettingsFile::settingsReader() const {
 
 bool SettingsFile::writeSetting(std::string_view key, std::string_view text) const {
   const std::wstring section = ui::widen(kSettingsSection), name = ui::widen(key), value = ui::widen(text);
-  return WritePrivateProfileStringW(section.c_str(), name.c_str(), value.c_str(), path_.c_str()) != FALSE;
+  const auto write = [&] {
+    return WritePrivateProfileStringW(section.c_str(), name.c_str(), value.c_str(), path_.c_str()) != FALSE;
+  };
+  return write() || (prepareSettingsRetry(path_, moveTo_) && write());
 }
 
 bool SettingsFile::writeIntSetting(std::string_view key, int32_t value) const {
@@ -85,7 +81,9 @@ bool SettingsFile::writeRecentFiles(const std::vector<std::string>& paths) const
   }
   lines += L'\0';
   const std::wstring section = ui::widen(kRecentFilesSection);
-  return WritePrivateProfileSectionW(section.c_str(), lines.c_str(), path_.c_str()) != FALSE;
+  const auto write = [&] { return WritePrivateProfileSectionW(section.c_str(), lines.c_str(), path_.c_str()) != FALSE; };
+  // Moved as every other write moves it when it cannot be written where it is.
+  return write() || (prepareSettingsRetry(path_, moveTo_) && write());
 }
 
 }  // namespace qnv::settings

@@ -1,6 +1,7 @@
 #pragma once
 // The settings file 配置.ini, section "设置", read and written key by key through the
-// system's INI service at the moment a value is needed or changes. Nothing is cached.
+// system's INI service at the moment a value is needed or changes. Nothing is cached. Where
+// the file is: settings/win/SettingsLocation.h.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,7 +17,9 @@ namespace qnv::settings {
 class SettingsFile {
  public:
   SettingsFile() = default;
-  explicit SettingsFile(std::wstring path) : path_(std::move(path)) {}
+  // `moveTo`: where the file moves when it cannot be written at `path` (SettingsLocation.h).
+  explicit SettingsFile(std::wstring path, std::wstring moveTo = {})
+      : path_(std::move(path)), moveTo_(std::move(moveTo)) {}
 
   const std::wstring& settingsPath() const { return path_; }
   bool settingsExist() const;
@@ -28,7 +31,8 @@ class SettingsFile {
   bool readFlagSetting(std::string_view key) const;
   SettingReader settingsReader() const;
 
-  // Each returns whether the write succeeded; callers may ignore it.
+  // Each returns whether the write succeeded; callers may ignore it. A write creates the
+  // file's folder when it is missing, and moves the file when it cannot be written.
   bool writeSetting(std::string_view key, std::string_view text) const;
   bool writeIntSetting(std::string_view key, int32_t value) const;
   bool writeFlagSetting(std::string_view key, bool value) const;
@@ -41,10 +45,9 @@ class SettingsFile {
   bool writeRecentFiles(const std::vector<std::string>& paths) const;
 
  private:
-  std::wstring path_;
+  // A write may move the file for the rest of the run.
+  mutable std::wstring path_;
+  mutable std::wstring moveTo_;
 };
-
-// 配置.ini in the folder of the running program.
-std::wstring settingsPathBesideProgram();
 
 }  // namespace qnv::settings

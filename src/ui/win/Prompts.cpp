@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/Scale.h"
 #include "ui/win/Window.h"
 
 namespace qnv::ui {
@@ -59,7 +60,8 @@ class Win32Prompts final : public Prompts {
 
   bool chooseFont(FontDialogValues& values) override {
     LOGFONTW font{};
-    font.lfHeight = values.size > 0 ? -MulDiv(values.size, screenDpi(), 72) : 0;
+    // The dialog has no owner window: the screen's DPI turns the points into a height.
+    font.lfHeight = fontHeightForPoints(values.size, screenDpi());
     font.lfWeight = values.bold ? FW_BOLD : FW_NORMAL;
     font.lfItalic = values.italic;
     font.lfUnderline = values.underline;
