@@ -294,8 +294,9 @@ TEST_F(SystemScale, SettingsWindowShowsEveryCaption) {
   ShowWindow(settings->hwnd(), SW_SHOWNOACTIVATE);
   test::pumpMessages();
   EXPECT_EQ(settings->dpi(), dpi);
-  EXPECT_EQ(outerSize(*settings).cx, scaleToDpi(620, dpi));
-  EXPECT_EQ(outerSize(*settings).cy, scaleToDpi(84, dpi));
+  const ui::WindowDesign design = settings::settingsWindowDesign();
+  EXPECT_EQ(outerSize(*settings).cx, scaleToDpi(design.width, dpi));
+  EXPECT_EQ(outerSize(*settings).cy, scaleToDpi(design.height, dpi));
   expectDesignedPlaces(*settings, childCount(settings->hwnd()));
   expectEverythingVisible(*settings);
   EXPECT_EQ(fontHeightOf(settings->previewLabel().fontHandle()), ui::fontHeightForPoints(11, dpi));
