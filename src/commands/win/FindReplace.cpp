@@ -60,7 +60,7 @@ void FindReplace::show(HWND owner, bool replace) {
   std::u16string initial = last_.needle;
   const ui::TextRange selection = box_.selection();
   if (selection.end > selection.start && selection.end - selection.start <= kLongestSelectionToFind) {
-    const std::u16string selected = box_.text().substr(selection.start, selection.end - selection.start);
+    const std::u16string selected = box_.textOf(selection);
     if (selected.find_first_of(u"\r\n\v") == std::u16string::npos) initial = selected;
   }
   initial.resize(std::min(initial.size(), findText_.size() - 1));

@@ -286,10 +286,22 @@ std::u16string EditorBox::text() const {
 void EditorBox::readText(std::u16string& text) const {
   GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
   const LRESULT units = SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
-  text.resize(static_cast<size_t>(std::max<LRESULT>(units, 0)));
+  readRange({0, static_cast<size_t>(std::max<LRESULT>(units, 0))}, text);
+}
+
+std::u16string EditorBox::textOf(TextRange range) const {
+  std::u16string text;
+  readRange(range, text);
+  return text;
+}
+
+void EditorBox::readRange(TextRange range, std::u16string& text) const {
+  text.resize(range.end > range.start ? range.end - range.start : 0);
   if (text.empty()) return;
-  TEXTRANGEW range{{0, static_cast<LONG>(units)}, reinterpret_cast<LPWSTR>(text.data())};
-  text.resize(static_cast<size_t>(SendMessageW(hwnd_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range))));
+  // The control writes a terminating zero after the characters.
+  text.push_back(u'\0');
+  TEXTRANGEW r{{static_cast<LONG>(range.start), static_cast<LONG>(range.end)}, reinterpret_cast<LPWSTR>(text.data())};
+  text.resize(static_cast<size_t>(SendMessageW(hwnd_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&r))));
 }
 
 TextRange EditorBox::selection() const {

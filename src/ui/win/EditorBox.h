@@ -77,6 +77,8 @@ class EditorBox {
   std::u16string text() const;
   // The same into `text`, whose memory is used again when it is large enough.
   void readText(std::u16string& text) const;
+  // The characters of `range`.
+  std::u16string textOf(TextRange range) const;
   TextRange selection() const;
   // Selects the range and scrolls it into view.
   void select(TextRange range) const;
@@ -101,6 +103,7 @@ class EditorBox {
                                        DWORD_PTR data);
   bool streamIn(std::string_view bytes, UINT format) const;
   std::string streamOut(UINT format) const;
+  void readRange(TextRange range, std::u16string& text) const;
   void writeCharFormat(WPARAM scope, const CharFormat& format) const;
 
   HWND hwnd_ = nullptr;
