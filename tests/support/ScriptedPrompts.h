@@ -93,28 +93,12 @@ class ScriptedPrompts final : public ui::Prompts {
 
   bool saveFileName(ui::SaveDialogValues& dialog) override {
     saveDialogsShown.push_back(dialog);
-    if (saveChoices.empty()) {
-      ADD_FAILURE() << "unscripted save dialog: " << ui::narrow(dialog.title);
-      return false;
-    }
-    const std::optional<std::wstring> choice = saveChoices.front();
-    saveChoices.pop_front();
-    if (!choice) return false;
-    dialog.fileName = *choice;
-    return true;
+    return takeFileChoice(saveChoices, dialog, "save");
   }
 
   bool openFileName(ui::FileDialogValues& dialog) override {
     openDialogsShown.push_back(dialog);
-    if (openChoices.empty()) {
-      ADD_FAILURE() << "unscripted open dialog: " << ui::narrow(dialog.title);
-      return false;
-    }
-    const std::optional<std::wstring> choice = openChoices.front();
-    openChoices.pop_front();
-    if (!choice) return false;
-    dialog.fileName = *choice;
-    return true;
+    return takeFileChoice(openChoices, dialog, "open");
   }
 
   HDC choosePrinter() override {
@@ -152,6 +136,21 @@ class ScriptedPrompts final : public ui::Prompts {
   }
 
   void exitProcess(int code) override { exitCode = code; }
+
+ private:
+  // The next scripted answer of a file dialog: a path chosen (OK) or Cancel.
+  static bool takeFileChoice(std::deque<std::optional<std::wstring>>& choices, ui::FileDialogValues& dialog,
+                             const char* kind) {
+    if (choices.empty()) {
+      ADD_FAILURE() << "unscripted " << kind << " dialog: " << ui::narrow(dialog.title);
+      return false;
+    }
+    const std::optional<std::wstring> choice = choices.front();
+    choices.pop_front();
+    if (!choice) return false;
+    dialog.fileName = *choice;
+    return true;
+  }
 };
 
 }  // namespace qnv::test
