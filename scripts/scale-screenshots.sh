@@ -47,7 +47,7 @@ for dpi in 96 144; do
   xdotool mousemove "$inside" "$inside" click 1
   xdotool mousemove "$inside" "$inside" click 3
   sleep 0.5
-  xdotool key Up Return
+  xdotool key Up Up Up Up Up Up Up Return  # 设置: the seventh row from the bottom
   qnv_shot "$work/$dpi/settings.png"
   xdotool key alt+F4
   sleep 0.5

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Takes the README's pictures under Wine: the right-click menu over a Chinese document, the
-# text-colour palette and the settings window.
+# text-colour palette, the settings window and the find window.
 #   scripts/screenshots.sh [OUTPUT_FOLDER]      (default: docs/)
-# Drives the program with xdotool on its own Xvfb and saves context-menu.png, palette.png
-# and settings.png. QNV_EXE names an already built qnv.exe to use instead of building one.
+# Drives the program with xdotool on its own Xvfb and saves context-menu.png, palette.png,
+# settings.png and find.png. QNV_EXE names an already built qnv.exe to use instead of building one.
 set -euo pipefail
 . "$(dirname "$0")/lib/env.sh"
 . "$(dirname "$0")/lib/screenshots.sh"
@@ -70,8 +70,19 @@ xdotool key ctrl+q
 shot "$out/palette.png"
 xdotool key Escape
 
-# The settings window, from the last item of the menu.
+# The settings window, from the last designed item of the menu (seventh from the bottom).
 xdotool mousemove 330 330 click 3
 sleep 0.5
-xdotool key Up Return
+xdotool key Up Up Up Up Up Up Up Return
 shot "$out/settings.png"
+xdotool key alt+F4
+sleep 0.5
+
+# The find window (Ctrl+F3), starting with the word selected in the title, after one search
+# has found it in the next line.
+xdotool mousemove 200 88 click 1
+xdotool key Home Right Right Right Right shift+Right shift+Right
+xdotool key ctrl+F3
+sleep 1
+xdotool key Return
+shot "$out/find.png"

@@ -280,15 +280,15 @@ bool gone(const Session& s, const std::wstring& cls) {
   });
 }
 
-HWND openSettingsByMouse(const Session& s, HWND editor) {
+HWND openSettingsFromMenu(const Session& s, HWND editor) {
   RECT box;
   GetWindowRect(GetDlgItem(editor, 100), &box);
   click({box.left + 80, box.top + 60}, true);
-  HWND menu = waitForClass(s, L"#32768");
-  if (!menu) return nullptr;
-  RECT r;
-  GetWindowRect(menu, &r);
-  click({r.left + 30, r.bottom - 10});
+  if (!waitForClass(s, L"#32768")) return nullptr;
+  // 设置 is the last designed row, the seventh from the bottom below the rows beyond the
+  // design: Up from no selection reaches the bottom row first.
+  for (int i = 0; i < 7; ++i) s.pressChord({VK_UP});
+  s.pressChord({VK_RETURN});
   return s.waitForCaption(L"设置");
 }
 

@@ -93,8 +93,8 @@ POINT centreOf(HWND hwnd);
 // A visible window of the program of this class, once it is up.
 HWND waitForClass(const Session& s, const std::wstring& cls, std::chrono::milliseconds deadline = 10s);
 bool gone(const Session& s, const std::wstring& cls);
-// Opens the settings window through the last item of the right-click menu, clicked; the
-// window once it is up.
-HWND openSettingsByMouse(const Session& s, HWND editor);
+// Opens the settings window through its row of the right-click menu (the menu opened by a
+// right click, the row chosen with the keys); the window once it is up.
+HWND openSettingsFromMenu(const Session& s, HWND editor);
 
 }  // namespace qnv::e2e

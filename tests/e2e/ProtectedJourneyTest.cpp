@@ -156,7 +156,7 @@ TEST(ProtectedJourney, StrongEncryptionChosenInTheSettingsThenRestartEditAndCtrl
   first.focus(editor);
 
   // 强加密, clicked in the settings window, is written at once.
-  HWND settings = openSettingsByMouse(first, editor);
+  HWND settings = openSettingsFromMenu(first, editor);
   ASSERT_TRUE(settings);
   HWND strong = FindWindowExW(settings, nullptr, L"Button", L"强加密");
   ASSERT_TRUE(strong);

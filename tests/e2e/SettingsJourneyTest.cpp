@@ -46,7 +46,7 @@ TEST(SettingsJourney, TheWindowWritesItsKeysAndTheNextStartAppliesThem) {
   HWND editor = s.editorWindow();
   ASSERT_TRUE(editor);
   s.focus(editor);
-  HWND settings = openSettingsByMouse(s, editor);
+  HWND settings = openSettingsFromMenu(s, editor);
   ASSERT_TRUE(settings);
   RECT outer;
   GetWindowRect(settings, &outer);
@@ -137,7 +137,7 @@ TEST(SettingsJourney, AssociateFilesRegistersTheDocumentTypeForTheUser) {
   HWND editor = s.editorWindow();
   ASSERT_TRUE(editor);
   s.focus(editor);
-  HWND settings = openSettingsByMouse(s, editor);
+  HWND settings = openSettingsFromMenu(s, editor);
   ASSERT_TRUE(settings);
   HWND associate = FindWindowExW(settings, nullptr, L"Button", L"关联文件");
   ASSERT_TRUE(associate);

@@ -5,6 +5,7 @@
 #include "app/win/EditorWindow.h"
 #include "files/win/FileWrite.h"
 #include "app/win/ProtectedDocument.h"
+#include "app/win/RecentFiles.h"
 #include "crypto/ProtectedFormat.h"
 #include "ui/win/Prompts.h"
 #include "ui/win/Text.h"
@@ -15,6 +16,11 @@ namespace {
 void reportUnreadable(const std::wstring& path, unsigned long error) {
   ui::showMessage(L"无法读取文件，已打开空白文档。保存时将询问新的文件名，原文件不会被覆盖。\r\n" + path + L"\r\n" +
                   ui::systemMessage(error));
+}
+
+// Opening another document in a running editor: the current one stays as it is.
+void reportNotOpened(const std::wstring& path, unsigned long error) {
+  ui::showMessage(L"无法打开文件，当前文档未改变。\r\n" + path + L"\r\n" + ui::systemMessage(error));
 }
 
 // For a document unlocked from a protected file in this run: asks whether the save keeps
@@ -33,10 +39,14 @@ bool writeDocument(EditorWindow& window, const std::wstring& target, bool protec
 
 }  // namespace
 
-void openDocument(EditorWindow& window) {
+bool openDocument(EditorWindow& window, bool replacing) {
   AppState& state = appState();
   const std::wstring path = ui::widen(state.documentPath);
   files::FileReadResult file = files::readWholeFile(path, kMaxDocumentBytes);
+  if (file.error != 0 && replacing) {
+    reportNotOpened(path, file.error);
+    return false;
+  }
   if (file.error != 0 && file.exists) {
     // The file is there but could not be read (locked, no rights, too large): open empty,
     // and make sure a later save cannot overwrite what is still on disk.
@@ -47,13 +57,14 @@ void openDocument(EditorWindow& window) {
   crypto::cutAtFirstNul(text);
 
   if (crypto::isProtectedText(text)) {
-    runUnlockWindow(window);
+    const bool unlocked = runUnlockWindow(window);
     window.updateCaption("");
-    return;
+    return unlocked;
   }
   window.editorBox().setContext(text);
   state.displayName = fileNameOf(state.documentPath);
   window.updateCaption(std::to_string(window.editorBox().textLength()));
+  return file.error == 0;
 }
 
 std::optional<std::wstring> ownSaveTarget() {
@@ -86,6 +97,7 @@ bool writeDocumentFile(const std::wstring& target, std::string_view bytes) {
     reportSaveFailure(target, *error);
     return false;
   }
+  rememberRecentFile(target);
   return true;
 }
 

@@ -12,8 +12,10 @@ class EditorWindow;
 inline constexpr unsigned long long kMaxDocumentBytes = 256ull << 20;
 
 // Loads the file named by documentPath into the editor box, or hands a protected file to
-// the unlock window, and sets the caption.
-void openDocument(EditorWindow& window);
+// the unlock window, and sets the caption. Returns whether the file's document is in the box
+// (read, or unlocked). When `replacing` the document of a running editor, a file that cannot
+// be read is reported and changes nothing.
+bool openDocument(EditorWindow& window, bool replacing = false);
 
 // Ctrl+S. A document unlocked from a protected file in this run is first offered to be
 // written protected again, with the password that unlocked it. Returns whether the

@@ -6,6 +6,8 @@
 #include "app/win/AppState.h"
 #include "app/win/CommandBindings.h"
 #include "app/win/Document.h"
+#include "app/win/DocumentCommands.h"
+#include "app/win/RecentFiles.h"
 #include "commands/CommandTable.h"
 #include "commands/win/Confinement.h"
 #include "commands/win/ContextMenu.h"
@@ -91,7 +93,7 @@ bool EditorWindow::onCreate() {
   }
   layOutEditorBox();
   applySettings();
-  if (!appState().documentPath.empty()) openDocument(*this);
+  if (!appState().documentPath.empty() && openDocument(*this)) rememberRecentFile(ui::widen(appState().documentPath));
   appState().isModified = 0;
   return true;
 }
@@ -144,6 +146,10 @@ void EditorWindow::onCommand(int id, int code, HWND control) {
     onContentChanged();
   } else if (!control && code == 0) {
     if (const auto command = commands::commandOfMenuItem(id)) runCommand(*this, *command);
+    if (const auto recent = commands::recentFileOfMenuItem(id); recent && *recent < recentFilesShown_.size()) {
+      const std::string path = recentFilesShown_[*recent];
+      openRecentFile(*this, path);
+    }
   }
 }
 
@@ -155,17 +161,29 @@ void EditorWindow::storeWindowSize() const {
   file.writeIntSetting(settings::key::kWidth, ui::scaleFromDpi(r.right - r.left, dpi()));
 }
 
+EditorWindow::UnsavedChoice EditorWindow::askAboutUnsavedChanges() const {
+  if (ui::showMessage(L"内容已被编辑是否保存？", L"是否保存", ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes) {
+    return UnsavedChoice::Save;
+  }
+  return ui::showMessage(L"您是需要直接退出编辑不保存文件吗？", L"退出？", ui::MessageButtons::YesNo) ==
+                 ui::MessageAnswer::Yes
+             ? UnsavedChoice::Discard
+             : UnsavedChoice::Keep;
+}
+
 bool EditorWindow::onCloseQuery() {
   if (appState().isModified != 1) return true;
   storeWindowSize();
-  if (ui::showMessage(L"内容已被编辑是否保存？", L"是否保存", ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes) {
-    // Only returns when the document could not be saved, or when the process end was
-    // scripted by a test: the window stays open either way.
-    saveAndExit(*this);
-    return false;
+  switch (askAboutUnsavedChanges()) {
+    case UnsavedChoice::Save:
+      // Only returns when the document could not be saved, or when the process end was
+      // scripted by a test: the window stays open either way.
+      saveAndExit(*this);
+      return false;
+    case UnsavedChoice::Discard: return true;
+    case UnsavedChoice::Keep: return false;
   }
-  return ui::showMessage(L"您是需要直接退出编辑不保存文件吗？", L"退出？", ui::MessageButtons::YesNo) ==
-         ui::MessageAnswer::Yes;
+  return false;
 }
 
 void EditorWindow::onDestroy() {
@@ -183,6 +201,7 @@ LRESULT EditorWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     SetFocus(editorBox_.hwnd());
     return 0;
   }
+  if (findReplace_.handleMessage(msg, lParam)) return 0;
   return Window::handleMessage(msg, wParam, lParam);
 }
 
@@ -197,7 +216,24 @@ void EditorWindow::onEditorKeyUp(unsigned virtualKey) {
   if (commands::releasesCursorOnKeyUp(keyEventNow(virtualKey).keyCode)) commands::releaseCursor();
 }
 
-void EditorWindow::onEditorRightButtonDown() { commands::showContextMenu(hwnd()); }
+void EditorWindow::onEditorRightButtonDown() {
+  recentFilesShown_ = recentFiles();
+  commands::showContextMenu(hwnd(), recentFilesShown_);
+}
+
+// Ctrl and the wheel zoom; the movement is consumed so that the control neither scrolls nor
+// zooms by its own steps beyond the limits. Without Ctrl the wheel scrolls as always.
+bool EditorWindow::onEditorMouseWheel(int delta, bool ctrlDown) {
+  if (!ctrlDown) return false;
+  zoom_ = commands::zoomAfterWheel(zoom_, delta);
+  editorBox_.setZoomPercent(zoom_.percent);
+  return true;
+}
+
+void EditorWindow::resetZoom() {
+  zoom_ = {};
+  editorBox_.setZoomPercent(zoom_.percent);
+}
 
 void EditorWindow::onEditorFocusLost() { commands::releaseCursor(); }
 

@@ -317,7 +317,7 @@ PasswordVerdict encryptAndSave(EditorWindow& window, std::wstring_view password)
   return PasswordVerdict::Accepted;
 }
 
-void runUnlockWindow(EditorWindow& window) {
+bool runUnlockWindow(EditorWindow& window) {
   AppState& state = appState();
   bool damaged = false;
   {
@@ -327,12 +327,13 @@ void runUnlockWindow(EditorWindow& window) {
   if (damaged) {
     ui::showMessage(kDamaged);
     state.documentPathDetached = true;
-    return;
+    return false;
   }
   crypto::UnlockWindow unlockWindow(
       [&window](std::wstring_view password) { return unlockDocument(window, password); });
   unlockWindow.runModal(crypto::unlockWindowDesign());
   if (!unlockWindow.unlocked()) state.documentPathDetached = true;
+  return unlockWindow.unlocked();
 }
 
 PasswordVerdict unlockDocument(EditorWindow& window, std::wstring_view password) {

@@ -114,8 +114,8 @@ bool writeWithKeptProtection(EditorWindow& window, const std::wstring& target);
 // closed without a right password it stays empty, and the document no longer has
 // documentPath as its save target, so that the protected file cannot be overwritten. A
 // strong file whose header this program cannot read is refused before any password is
-// asked for, the same way.
-void runUnlockWindow(EditorWindow& window);
+// asked for, the same way. Returns whether the document was unlocked.
+bool runUnlockWindow(EditorWindow& window);
 
 // Reads the protected file at documentPath again and tries the password in the file's own
 // format. Accepted: the document is in the editor box (as RTF or plain text, as the box

@@ -49,6 +49,9 @@ int startUp() {
     // destroy handler does not run: it is unbound before it goes).
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      // The modeless find or replace window takes its own keys (Tab, Enter, Esc).
+      HWND findWindow = window.findReplace().dialog();
+      if (findWindow && IsDialogMessageW(findWindow, &msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }

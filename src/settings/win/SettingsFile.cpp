@@ -60,4 +60,30 @@ bool SettingsFile::writeColourSetting(std::string_view key, uint32_t colour) con
   return writeSetting(key, formatSettingColour(colour));
 }
 
+std::vector<std::string> SettingsFile::readRecentFiles(const SamePath& same) const {
+  const std::wstring section = ui::widen(kRecentFilesSection);
+  const auto read = [&](std::string_view key) -> std::optional<std::string> {
+    std::vector<wchar_t> buffer(kReadBufferChars, L'\0');
+    const std::wstring name = ui::widen(key);
+    const DWORD n = GetPrivateProfileStringW(section.c_str(), name.c_str(), L"", buffer.data(), kReadBufferChars,
+                                             path_.c_str());
+    return ui::narrow(std::wstring_view(buffer.data(), n));
+  };
+  return settings::readRecentFiles(read, same);
+}
+
+bool SettingsFile::writeRecentFiles(const std::vector<std::string>& paths) const {
+  // "1=path\0" ... "\0": the section's whole contents.
+  std::wstring lines;
+  for (size_t i = 0; i < paths.size() && i < kMaxRecentFiles; ++i) {
+    lines += ui::widen(recentFileKey(i)) + L"=" + ui::widen(paths[i]);
+    lines += L'\0';
+  }
+  lines += L'\0';
+  const std::wstring section = ui::widen(kRecentFilesSection);
+  const auto write = [&] { return WritePrivateProfileSectionW(section.c_str(), lines.c_str(), path_.c_str()) != FALSE; };
+  // Moved as every other write moves it when it cannot be written where it is.
+  return write() || (prepareSettingsRetry(path_, moveTo_) && write());
+}
+
 }  // namespace qnv::settings

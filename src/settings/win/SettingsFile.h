@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "settings/RecentFiles.h"
 #include "settings/SettingsValues.h"
 
 namespace qnv::settings {
@@ -34,6 +37,12 @@ class SettingsFile {
   bool writeIntSetting(std::string_view key, int32_t value) const;
   bool writeFlagSetting(std::string_view key, bool value) const;
   bool writeColourSetting(std::string_view key, uint32_t colour) const;
+
+  // The section "最近文件": the recently used documents' paths (UTF-8), most recent first.
+  // Reading leaves out empty entries and repeats; writing replaces the whole section in one
+  // write of the file.
+  std::vector<std::string> readRecentFiles(const SamePath& same) const;
+  bool writeRecentFiles(const std::vector<std::string>& paths) const;
 
  private:
   // A write may move the file for the rest of the run.

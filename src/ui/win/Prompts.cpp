@@ -23,7 +23,10 @@ class Win32Prompts final : public Prompts {
     return result == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
   }
 
-  bool saveFileName(SaveDialogValues& dialog) override {
+  bool saveFileName(SaveDialogValues& dialog) override { return runFileDialog(dialog, GetSaveFileNameW); }
+  bool openFileName(FileDialogValues& dialog) override { return runFileDialog(dialog, GetOpenFileNameW); }
+
+  bool runFileDialog(FileDialogValues& dialog, BOOL(WINAPI* run)(OPENFILENAMEW*)) {
     std::wstring filter;
     for (const FileType& type : dialog.fileTypes) {
       filter += type.description;
@@ -43,13 +46,14 @@ class Win32Prompts final : public Prompts {
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrTitle = dialog.title.c_str();
     ofn.lpstrDefExt = dialog.defaultExtension.empty() ? nullptr : dialog.defaultExtension.c_str();
+    ofn.lpstrInitialDir = dialog.initialFolder.empty() ? nullptr : dialog.initialFolder.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (dialog.overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
     if (dialog.pathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;
     if (dialog.fileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
 
     ProgramModality modality;
-    if (!GetSaveFileNameW(&ofn)) return false;
+    if (!run(&ofn)) return false;
     dialog.fileName = buffer.c_str();
     return true;
   }
@@ -93,6 +97,17 @@ class Win32Prompts final : public Prompts {
     if (!ChooseColorW(&cc)) return false;
     colour = cc.rgbResult;
     return true;
+  }
+
+  HDC choosePrinter() override {
+    PRINTDLGW pd{};
+    pd.lStructSize = sizeof pd;
+    pd.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE;
+    ProgramModality modality;
+    const BOOL chosen = PrintDlgW(&pd);
+    if (pd.hDevMode) GlobalFree(pd.hDevMode);
+    if (pd.hDevNames) GlobalFree(pd.hDevNames);
+    return chosen ? pd.hDC : nullptr;
   }
 
   // Ends the program's message loop; start-up then cleans up and the process ends with
