@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/win/ProtectedDocument.h"
+#include "app/win/Recovery.h"
 #include "richedit/win/RichEditHelper.h"
 #include "settings/win/SettingsFile.h"
 #include "ui/Formats.h"
@@ -34,6 +35,8 @@ struct AppState {
   settings::SettingsFile settingsFile;
   // What protected saves and unlocking use of their surroundings.
   ProtectedWork protectedWork;
+  // Where unsaved work is kept against a crash, and what that uses of its surroundings.
+  RecoveryWork recovery;
   // Installs the embedded-object callback in the editor box; kept at one address for as
   // long as the control may call it.
   std::unique_ptr<richedit::RichEditHelper> richEditHelper = std::make_unique<richedit::RichEditHelper>();
