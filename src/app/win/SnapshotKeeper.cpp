@@ -18,6 +18,8 @@ using Clock = SnapshotSchedule::Clock;
 
 // How long the end of an editor waits for its worker before leaving it to the process's end.
 constexpr std::chrono::seconds kShutdownWait(10);
+constexpr int kWriteAttempts = 3;
+constexpr std::chrono::milliseconds kRetryPause(300);
 
 std::uint64_t timeNow() {
   FILETIME now{};
@@ -67,7 +69,13 @@ struct SnapshotKeeper::Worker {
       busy = true;
       guard.unlock();
       if (job.write) {
-        const unsigned long error = write(job.snapshot);
+        unsigned long error = write(job.snapshot);
+        // A virus scanner or an indexer may hold the file for a moment: try again before
+        // giving up, unless a newer snapshot waits.
+        for (int attempt = 1; error != 0 && attempt < kWriteAttempts && !newerWaiting(); ++attempt) {
+          std::this_thread::sleep_for(kRetryPause);
+          error = write(job.snapshot);
+        }
         crypto::wipe(job.snapshot.document);
         PostMessageW(window, kWrittenMessage, error, 0);
       } else {
@@ -79,6 +87,11 @@ struct SnapshotKeeper::Worker {
     }
     ended = true;
     settled.notify_all();
+  }
+
+  bool newerWaiting() {
+    std::lock_guard<std::mutex> guard(mutex);
+    return next.has_value();
   }
 
   // Only the worker touches the lock once it runs.
