@@ -22,7 +22,6 @@ SnapshotSchedule::Action SnapshotSchedule::due(Clock::time_point now, bool modif
     return std::exchange(kept_, false) ? Action::Discard : Action::None;
   }
   if (pending_ && now >= takeAt()) {
-    pending_ = false;
     keeping(now);
     return Action::Take;
   }
@@ -37,7 +36,14 @@ std::optional<SnapshotSchedule::Clock::time_point> SnapshotSchedule::nextCheck()
   return std::nullopt;
 }
 
+bool SnapshotSchedule::takeNow(Clock::time_point now) {
+  if (!pending_) return false;
+  keeping(now);
+  return true;
+}
+
 void SnapshotSchedule::keeping(Clock::time_point now) {
+  pending_ = false;
   kept_ = true;
   checkAt_ = now + timing_.check;
 }

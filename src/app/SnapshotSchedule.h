@@ -33,6 +33,8 @@ class SnapshotSchedule {
   // When `due` has something to look at next; nullopt while nothing is pending or kept.
   std::optional<Clock::time_point> nextCheck() const;
 
+  // Whether changes are pending; if so they count as taken now (the session ends).
+  bool takeNow(Clock::time_point now);
   // A snapshot of the whole document is on disk already (the one it was restored from).
   void keeping(Clock::time_point now);
   // The kept snapshot was discarded and nothing is pending.

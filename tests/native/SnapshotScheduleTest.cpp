@@ -106,6 +106,18 @@ TEST(SnapshotSchedule, ASnapshotOnDiskAlreadyIsLookedAtAndDiscarded) {
   EXPECT_EQ(schedule.due(now + std::chrono::seconds(2), false), Action::Discard);
 }
 
+TEST(SnapshotSchedule, TakenNowOnlyWhenSomethingIsPending) {
+  SnapshotSchedule schedule;
+  const auto now = SnapshotSchedule::Clock::now();
+  EXPECT_FALSE(schedule.takeNow(now));
+  EXPECT_FALSE(schedule.nextCheck());
+  schedule.changed(now);
+  EXPECT_TRUE(schedule.takeNow(now + std::chrono::milliseconds(10)));
+  EXPECT_FALSE(schedule.pending());
+  EXPECT_EQ(schedule.nextCheck(), now + std::chrono::milliseconds(10) + std::chrono::seconds(1)) << "kept, looked at";
+  EXPECT_FALSE(schedule.takeNow(now + std::chrono::seconds(2)));
+}
+
 TEST(SnapshotSchedule, ForgetLeavesNothingPendingOrKept) {
   SnapshotSchedule schedule;
   const auto now = SnapshotSchedule::Clock::now();

@@ -142,8 +142,7 @@ void SnapshotKeeper::onTimer() {
       takeSnapshot();
       break;
     case SnapshotSchedule::Action::Discard:
-      if (mayExist_) give(false);
-      mayExist_ = false;
+      removeSnapshot();
       break;
     case SnapshotSchedule::Action::None:
       break;
@@ -209,11 +208,15 @@ void SnapshotKeeper::onWritten(unsigned long error) {
                   L"\r\n" + ui::systemMessage(error));
 }
 
+void SnapshotKeeper::removeSnapshot() {
+  if (mayExist_) give(false);
+  mayExist_ = false;
+}
+
 void SnapshotKeeper::discard() {
   schedule_.forget();
   if (window_.hwnd()) KillTimer(window_.hwnd(), kTimerId);
-  if (mayExist_) give(false);
-  mayExist_ = false;
+  removeSnapshot();
 }
 
 void SnapshotKeeper::takeOver(SnapshotLock lock, std::optional<FileStamp> source) {
@@ -223,18 +226,13 @@ void SnapshotKeeper::takeOver(SnapshotLock lock, std::optional<FileStamp> source
   source_ = source;
   makeWorker(std::move(lock));
   mayExist_ = true;
-  schedule_.forget();
   schedule_.keeping(Clock::now());
   arm();
 }
 
 void SnapshotKeeper::flush() {
   if (!enabled()) return;
-  if (schedule_.pending() && appState().isModified == 1) {
-    schedule_.forget();
-    schedule_.keeping(Clock::now());
-    takeSnapshot();
-  }
+  if (appState().isModified == 1 && schedule_.takeNow(Clock::now())) takeSnapshot();
   if (thread_.joinable()) waitForWorker(kShutdownWait);
 }
 

@@ -59,6 +59,7 @@ class SnapshotKeeper {
   bool enabled() const;
   void takeSnapshot();
   void makeWorker(SnapshotLock lock);
+  void removeSnapshot();
   void give(bool write, RecoverySnapshot snapshot = {});
   void arm();
   bool waitForWorker(std::chrono::milliseconds deadline) const;
