@@ -16,40 +16,16 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/win/AppState.h"
 #include "app/win/EditorWindow.h"
 #include "ui/win/Handles.h"
 #include "ui/win/Text.h"
 #include "ui/win/Window.h"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
 using namespace qnv;
 using namespace qnv::app;
-
-double millisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-// Lines of ASCII with some Chinese, in the ANSI code page, `bytes` long.
-std::string makeDocument(size_t bytes) {
-  std::string text;
-  text.reserve(bytes + 128);
-  for (int line = 0; text.size() < bytes; ++line) {
-    text += ui::toAnsi(L"第" + std::to_wstring(line) + L"行：the quick brown fox jumps over the lazy dog, 中文文本 ");
-    text += "0123456789 abcdefghijklmnopqrstuvwxyz\r\n";
-  }
-  text.resize(bytes);
-  return text;
-}
-
-}  // namespace
+using namespace qnv::bench;
 
 int wmain(int argc, wchar_t** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
@@ -80,16 +56,15 @@ int wmain(int argc, wchar_t** argv) {
     SnapshotKeeper& keeper = window->snapshots();
     const auto settle = [&] {
       // The event loop runs while the worker encrypts and writes; its longest wait is recorded.
-      double longest = 0;
-      auto last = Clock::now();
+      GapRecorder gaps;
+      gaps.start();
       while (!keeper.settled()) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
         ui::processPendingEvents();
-        longest = std::max(longest, millisecondsSince(last));
-        last = Clock::now();
+        gaps.mark();
       }
       ui::processPendingEvents();
-      return longest;
+      return gaps.longest;
     };
     settle();  // the snapshot the loading itself asked for
 

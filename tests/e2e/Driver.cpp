@@ -57,8 +57,6 @@ std::wstring className(HWND hwnd) {
 Session::Session() {
   exe_ = dir_.path() / L"qnv.exe";
   std::filesystem::copy_file(programPath(), exe_);
-  localAppData_ = dir_.path() / L"AppData";
-  std::filesystem::create_directories(localAppData_);
 }
 
 Session::Session(std::filesystem::path program) : exe_(std::move(program)) {}
@@ -81,6 +79,7 @@ void Session::start(const std::wstring& arguments) {
   si.cb = sizeof si;
   const std::wstring workDir = dir_.path().wstring();
   // The program inherits this process's environment, with its own LOCALAPPDATA.
+  std::filesystem::create_directories(localAppData_);
   std::wstring previous(32768, L'\0');
   previous.resize(GetEnvironmentVariableW(L"LOCALAPPDATA", previous.data(), static_cast<DWORD>(previous.size())));
   SetEnvironmentVariableW(L"LOCALAPPDATA", localAppData_.c_str());

@@ -81,7 +81,7 @@ class Session {
  private:
   test::TempDir dir_;
   std::filesystem::path exe_;
-  std::filesystem::path localAppData_;
+  std::filesystem::path localAppData_ = dir_.path() / L"AppData";
   PROCESS_INFORMATION pi_{};
 };
 

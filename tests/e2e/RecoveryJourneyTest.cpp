@@ -79,6 +79,16 @@ bool isQuestionFor(const std::wstring& text, const std::wstring& name) {
   return text.starts_with(L"发现未保存的内容（" + name + L"，") && text.ends_with(L"）。是否恢复？");
 }
 
+// The next start after `crashed` died: the question for the document `name` is answered Yes;
+// the editor window.
+HWND recoverAfter(Session& next, const Session& crashed, const std::wstring& name) {
+  next.shareLocalAppDataOf(crashed);
+  next.start();
+  const std::wstring question = answerQuestion(next, IDYES);
+  EXPECT_TRUE(isQuestionFor(question, name)) << ui::narrow(question);
+  return next.editorWindow();
+}
+
 // The folder is empty once the editor has saved (no snapshot) and ended (no lock).
 bool folderEmptied(const Session& s) {
   return waitFor([&] { return filesIn(s.recoveryFolder()).empty(); });
@@ -97,10 +107,7 @@ TEST(RecoveryJourney, ANewDocumentComesBackAfterTheProcessIsKilled) {
   first.kill();
 
   Session second;
-  second.shareLocalAppDataOf(first);
-  second.start();
-  EXPECT_TRUE(isQuestionFor(answerQuestion(second, IDYES), L"未命名"));
-  editor = second.editorWindow();
+  editor = recoverAfter(second, first, L"未命名");
   ASSERT_TRUE(editor);
   EXPECT_TRUE(waitFor([&] { return editorText(editor) == typed; })) << ui::narrow(editorText(editor));
   EXPECT_EQ(typed, L"plain 中文 bold end!");
@@ -136,10 +143,7 @@ TEST(RecoveryJourney, AnOpenedDocumentComesBackToBeSavedWhereItCameFrom) {
   first.kill();
 
   Session second;
-  second.shareLocalAppDataOf(first);
-  second.start();
-  EXPECT_TRUE(isQuestionFor(answerQuestion(second, IDYES), L"日记.txt"));
-  editor = second.editorWindow();
+  editor = recoverAfter(second, first, L"日记.txt");
   ASSERT_TRUE(editor);
   EXPECT_TRUE(waitFor([&] { return editorText(editor) == L"day one, day two!"; })) << ui::narrow(editorText(editor));
   EXPECT_TRUE(windowText(editor).starts_with(L"日记.txt" + kTitle));
@@ -185,10 +189,7 @@ TEST(RecoveryJourney, AProtectedDocumentNeverShowsInTheFolderAndStaysProtected) 
   first.kill();
 
   Session second;
-  second.shareLocalAppDataOf(first);
-  second.start();
-  EXPECT_TRUE(isQuestionFor(answerQuestion(second, IDYES), L"秘密.qnv"));
-  editor = second.editorWindow();
+  editor = recoverAfter(second, first, L"秘密.qnv");
   ASSERT_TRUE(editor);
   EXPECT_TRUE(waitFor([&] { return editorText(editor).find(L"Secret plan 机密计划 end!") != std::wstring::npos; }))
       << ui::narrow(editorText(editor));

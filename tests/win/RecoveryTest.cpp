@@ -141,6 +141,23 @@ class Recovery : public test::EditorFixture {
     return s.owner;
   }
 
+  // Starts with a protected `fixture`, unlocked with its password, types `text` and waits for
+  // the snapshot; the snapshot file's bytes.
+  std::string unlockTypeAndKeep(const std::filesystem::path& fixture, const std::wstring& password,
+                                const std::wstring& text) {
+    const auto document = dir / fixture.filename();
+    std::filesystem::copy_file(fixture, document);
+    auto ran = test::whenWindowShows(L"请输入密码解锁文件", [&](HWND unlock) {
+      test::typePassword(unlock, password);
+      test::clickAction(unlock);
+    });
+    open(document.wstring());
+    EXPECT_TRUE(*ran);
+    type(text);
+    waitForSnapshot();
+    return test::readFileBytes(folder() / ui::widen(snapshots().at(0)));
+  }
+
   struct Started {
     std::wstring documentPath;
     std::string snapshot;
@@ -533,18 +550,10 @@ TEST_F(Recovery, AFileChangedOrDeletedSinceIsNeverOverwrittenUnseen) {
 }
 
 TEST_F(Recovery, ALegacyProtectedDocumentComesBackProtected) {
-  const auto document = dir / L"秘密.qnv";
-  std::filesystem::copy_file(test::dataDir() / L"protected" / L"chinese-password.qnv", document);
-  auto ran = test::whenWindowShows(L"请输入密码解锁文件", [](HWND unlock) {
-    test::typePassword(unlock, L"密码");
-    test::clickAction(unlock);
-  });
-  open(document.wstring());
-  ASSERT_TRUE(*ran);
-  type(L"Secret addition 机密补充");
-  waitForSnapshot();
+  const std::string file =
+      unlockTypeAndKeep(test::dataDir() / L"protected" / L"chinese-password.qnv", L"密码", L"Secret addition 机密补充");
+  const auto document = dir / L"chinese-password.qnv";
   const std::string text = plainText();
-  const std::string file = test::readFileBytes(folder() / ui::widen(snapshots()[0]));
   for (const std::string& readable :
        {std::string("Secret addition"), ui::toAnsi(L"机密补充"), crypto::hexEncode(crypto::scrambleBytes("Secret addition"))}) {
     EXPECT_EQ(file.find(readable), std::string::npos);
@@ -553,7 +562,7 @@ TEST_F(Recovery, ALegacyProtectedDocumentComesBackProtected) {
 
   prompts.answers = {MessageAnswer::Yes};
   EditorWindow& w = startAgain();
-  EXPECT_TRUE(isQuestionFor(prompts.messages[0].text, L"秘密.qnv"));
+  EXPECT_TRUE(isQuestionFor(prompts.messages[0].text, L"chinese-password.qnv"));
   EXPECT_EQ(plainText(), text);
   EXPECT_EQ(w.caption(), kTitle + std::to_wstring(w.editorBox().textLength())) << "no name, as for any protected one";
 
@@ -566,17 +575,8 @@ TEST_F(Recovery, ALegacyProtectedDocumentComesBackProtected) {
 }
 
 TEST_F(Recovery, AStrongProtectedDocumentAsksForAPasswordToStayProtected) {
-  const auto document = dir / L"机密.qnv";
-  std::filesystem::copy_file(test::dataDir() / L"strong" / L"light-costs.qnv", document);
-  auto ran = test::whenWindowShows(L"请输入密码解锁文件", [](HWND unlock) {
-    test::typePassword(unlock, L"abc");
-    test::clickAction(unlock);
-  });
-  open(document.wstring());
-  ASSERT_TRUE(*ran);
-  type(L" and more");
-  waitForSnapshot();
-  const std::string file = test::readFileBytes(folder() / ui::widen(snapshots()[0]));
+  const std::string file = unlockTypeAndKeep(test::dataDir() / L"strong" / L"light-costs.qnv", L"abc", L" and more");
+  const auto document = dir / L"light-costs.qnv";
   EXPECT_EQ(file.find("hello, world"), std::string::npos);
   crash();
 
