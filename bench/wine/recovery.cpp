@@ -29,7 +29,7 @@ using namespace qnv::bench;
 
 int wmain(int argc, wchar_t** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 5;
+  const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
 
   ui::OleInit ole;
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
