@@ -108,6 +108,19 @@ class Recovery : public test::EditorFixture {
     crash();
   }
 
+  // Opens a file of `contents`, types `typed` at its end, waits for the snapshot and crashes;
+  // the file.
+  std::filesystem::path editFileAndCrash(const std::wstring& name, const std::string& contents,
+                                         const std::wstring& typed) {
+    const auto document = dir / name;
+    test::writeFileBytes(document, contents);
+    open(document.wstring());
+    type(typed);
+    waitForSnapshot();
+    crash();
+    return document;
+  }
+
   // Start-up as the program does it: the questions, then the editor with what was recovered.
   EditorWindow& startAgain(const std::wstring& document = {}) {
     appState().documentPath = ui::narrow(document);
@@ -216,12 +229,7 @@ TEST_F(Recovery, TypingKeepsAnEncryptedSnapshotThatTheNextStartBringsBack) {
 }
 
 TEST_F(Recovery, AnOpenedDocumentComesBackWithItsSaveTargetAndFormat) {
-  const auto document = dir / L"笔记.txt";
-  test::writeFileBytes(document, "first line");
-  open(document.wstring());
-  type(L" added");
-  waitForSnapshot();
-  crash();
+  const auto document = editFileAndCrash(L"笔记.txt", "first line", L" added");
 
   prompts.answers = {MessageAnswer::Yes};
   EditorWindow& w = startAgain();
@@ -519,12 +527,7 @@ TEST_F(Recovery, AFileChangedOrDeletedSinceIsNeverOverwrittenUnseen) {
     configure();
     prompts.messages.clear();
     prompts.saveDialogsShown.clear();
-    const auto document = dir / L"共享.txt";
-    test::writeFileBytes(document, "original");
-    open(document.wstring());
-    type(L" mine");
-    waitForSnapshot();
-    crash();
+    const auto document = editFileAndCrash(L"共享.txt", "original", L" mine");
     if (c.deleted) {
       std::filesystem::remove(document);
     } else {
