@@ -79,6 +79,7 @@ void FindReplace::show(HWND owner, bool replace) {
   findMessage();
   dialog_ = replace ? ReplaceTextW(&request) : FindTextW(&request);
   dialogReplaces_ = replace;
+  prepareTextBuffer();
   // The designed box hides its selection without the focus; the match found must be seen.
   if (dialog_) box_.setSelectionAlwaysShown(true);
 }
@@ -111,6 +112,14 @@ bool FindReplace::handleMessage(UINT msg, LPARAM lParam) {
 }
 
 void FindReplace::remember(const SearchQuery& query) { last_ = query; }
+
+void FindReplace::prepareTextBuffer() {
+  // Fresh memory costs most the first time it is written (a 10 MB document's 20 MB take
+  // 55-80 ms under Wine): writing it now, while the user types what to find, spares the
+  // first search that cost. Reading the text later reuses the memory as it is.
+  const size_t units = static_cast<size_t>(std::max(box_.textLength(), 0)) + 1;
+  if (textBuffer_.capacity() < units) textBuffer_.resize(units);
+}
 
 TextSearch FindReplace::searchOf(const SearchQuery& query) {
   box_.readText(textBuffer_);

@@ -56,6 +56,8 @@ class FindReplace {
   // The document's text as it is now, and a search of it; the text stays in textBuffer_,
   // whose memory serves the next search again.
   TextSearch searchOf(const SearchQuery& query);
+  // Makes textBuffer_ large enough for the document's text, its memory written once.
+  void prepareTextBuffer();
 
   ui::EditorBox& box_;
   HWND dialog_ = nullptr;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "crypto/Wipe.h"
+#include "crypto/win/SystemFunction.h"
 
 namespace qnv::crypto {
 namespace {
@@ -35,7 +36,9 @@ std::optional<std::string> protectForUser(std::string_view bytes) {
   DATA_BLOB in = blobOf(bytes);
   DATA_BLOB extra = entropy();
   DATA_BLOB out{};
-  if (!CryptProtectData(&in, L"qnv编辑器", &extra, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out)) {
+  static const auto protect = systemFunction<decltype(CryptProtectData)>(L"crypt32.dll", "CryptProtectData");
+  if (!protect) return std::nullopt;
+  if (!protect(&in, L"qnv编辑器", &extra, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out)) {
     return std::nullopt;
   }
   return takeOutput(out, false);
@@ -46,7 +49,9 @@ std::optional<std::string> unprotectForUser(std::string_view blob) {
   DATA_BLOB in = blobOf(blob);
   DATA_BLOB extra = entropy();
   DATA_BLOB out{};
-  if (!CryptUnprotectData(&in, nullptr, &extra, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out)) {
+  static const auto unprotect = systemFunction<decltype(CryptUnprotectData)>(L"crypt32.dll", "CryptUnprotectData");
+  if (!unprotect) return std::nullopt;
+  if (!unprotect(&in, nullptr, &extra, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out)) {
     return std::nullopt;
   }
   return takeOutput(out, true);
