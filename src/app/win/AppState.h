@@ -1,10 +1,12 @@
 #pragma once
 // The program-wide record every handler reads and writes.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "app/win/Document.h"
 #include "app/win/ProtectedDocument.h"
 #include "richedit/win/RichEditHelper.h"
 #include "settings/win/SettingsFile.h"
@@ -32,6 +34,8 @@ struct AppState {
   settings::SettingsFile settingsFile;
   // What protected saves and unlocking use of their surroundings.
   ProtectedWork protectedWork;
+  // The machine's physical memory, asked when a document is opened.
+  std::function<PhysicalMemory()> physicalMemory = systemPhysicalMemory;
   // Installs the embedded-object callback in the editor box; kept at one address for as
   // long as the control may call it.
   std::unique_ptr<richedit::RichEditHelper> richEditHelper = std::make_unique<richedit::RichEditHelper>();

@@ -1,6 +1,7 @@
 #include "app/win/Document.h"
 
 #include "app/PathNames.h"
+#include "app/RtfCheck.h"
 #include "app/win/AppState.h"
 #include "app/win/EditorWindow.h"
 #include "files/win/FileWrite.h"
@@ -12,9 +13,77 @@
 namespace qnv::app {
 namespace {
 
+constexpr std::wstring_view kLeftEmpty = L"已打开空白文档，保存时将询问新的文件名，原文件不会被覆盖。";
+
+bool hasRtfHeader(std::string_view text) { return text.substr(0, 5) == "{\\rtf"; }
+
+std::wstring sizeText(uint64_t bytes) { return ui::widen(formatByteSize(bytes)); }
+
 void reportUnreadable(const std::wstring& path, unsigned long error) {
   ui::showMessage(L"无法读取文件，已打开空白文档。保存时将询问新的文件名，原文件不会被覆盖。\r\n" + path + L"\r\n" +
                   ui::systemMessage(error));
+}
+
+std::wstring rtfProblemText(RtfProblem problem) {
+  switch (problem) {
+    case RtfProblem::kNestedTooDeep:
+      return L"分组嵌套超过 " + std::to_wstring(kMaxRtfGroupDepth) + L" 层";
+    case RtfProblem::kControlWordTooLong:
+      return L"控制字超过 " + std::to_wstring(kMaxRtfControlWordLength) + L" 个字符";
+    case RtfProblem::kNameTooLong:
+      return L"字体或样式的名称超过 " + std::to_wstring(kMaxRtfNameLength) + L" 个字符";
+    case RtfProblem::kTooManyCells:
+      return L"表格的一行中单元格多于这一行的定义";
+    case RtfProblem::kNone:
+      break;
+  }
+  return {};
+}
+
+// Asks about a document that needs much memory, or refuses one that needs more than the
+// machine has; true when it may be opened. `asked` keeps the question from coming twice.
+bool admitSize(const std::wstring& path, DocumentKind kind, uint64_t fileBytes, uint64_t wordsSquared, bool& asked) {
+  const PhysicalMemory memory = appState().physicalMemory();
+  const uint64_t needed = estimatedMemory(kind, fileBytes, wordsSquared);
+  const SizeVerdict verdict = sizeVerdict(needed, memory.total, memory.available);
+  const std::wstring details = path + L"\r\n文件大小：" + sizeText(fileBytes) + L"，打开它约需 " +
+                               (needed == UINT64_MAX ? std::wstring(L"超过本机所有的") : sizeText(needed)) + L" 内存";
+  if (verdict == SizeVerdict::kRefuse) {
+    ui::showMessage(std::wstring(kind == DocumentKind::kProtected ? L"加密文件过大，无法打开。" : L"文件过大，无法打开。") +
+                    L"\r\n" + details + L"，超过本机的物理内存（" + sizeText(memory.total) + L"）。\r\n" +
+                    std::wstring(kLeftEmpty));
+    return false;
+  }
+  if (verdict == SizeVerdict::kAsk && !asked) {
+    asked = true;
+    return ui::showMessage(L"文件较大，打开时程序可能很久没有响应。是否仍要打开？\r\n" + details +
+                               L"，超过本机现有可用物理内存（" + sizeText(memory.available) + L"）的一半。",
+                           ui::kDefaultMessageCaption, ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes;
+  }
+  return true;
+}
+
+// The document stays empty and may not be written back to its file.
+void leaveUnopened(EditorWindow& window, bool named) {
+  AppState& state = appState();
+  state.documentPathDetached = true;
+  state.displayName = named ? fileNameOf(state.documentPath) : std::string();
+  window.updateCaption(named ? std::to_string(window.editorBox().textLength()) : std::string());
+}
+
+void refuseRtf(const std::wstring& path, RtfProblem problem) {
+  appState().documentPathDetached = true;
+  ui::showMessage(L"此文件的 RTF 结构超出了编辑控件能安全读取的范围（" + rtfProblemText(problem) +
+                  L"），为避免程序崩溃，没有打开它。文件没有被修改。\r\n" + path + L"\r\n" + std::wstring(kLeftEmpty));
+}
+
+// Streams the text into the box; RTF the control could not read whole is reported, and
+// the file is not written back.
+bool putInBox(EditorWindow& window, std::string_view text, const std::wstring& path) {
+  if (window.editorBox().setContext(text)) return true;
+  appState().documentPathDetached = true;
+  ui::showMessage(L"此文件的 RTF 内容有错误，只显示了能读出的部分。保存时将询问新的文件名，原文件不会被覆盖。\r\n" + path);
+  return false;
 }
 
 // For a document unlocked from a protected file in this run: asks whether the save keeps
@@ -25,33 +94,89 @@ bool keepsProtection() {
                          ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes;
 }
 
+// A plain-text save that would turn characters into "?" asks first.
+bool acceptsLosingCharacters() {
+  return ui::showMessage(L"文档中有些字符无法用纯文本文件的编码保存，保存后它们将变成“?”。是否仍要保存？\r\n"
+                         L"若要保留这些字符，请选择“否”，再保存为 .qnv 文件。",
+                         ui::kDefaultMessageCaption, ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes;
+}
+
 // Writes the document to the target, protected with the kept check value or as it is.
 bool writeDocument(EditorWindow& window, const std::wstring& target, bool protect) {
   if (protect) return writeProtectedDocument(window, target, appState().protectedCheckValue);
-  return writeDocumentFile(target, window.editorBox().context());
+  bool lostCharacters = false;
+  const std::string bytes = window.editorBox().context(&lostCharacters);
+  if (lostCharacters && !acceptsLosingCharacters()) return false;
+  return writeDocumentFile(target, bytes);
 }
 
 }  // namespace
 
+PhysicalMemory systemPhysicalMemory() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  if (!GlobalMemoryStatusEx(&status)) return {UINT64_MAX, UINT64_MAX};  // unknown: nothing is refused for it
+  return {status.ullTotalPhys, status.ullAvailPhys};
+}
+
+uint64_t documentReadLimit(DocumentKind kind) { return largestOpenableFile(kind, appState().physicalMemory().total); }
+
+bool loadDocumentText(EditorWindow& window, std::string_view text, const std::wstring& path) {
+  if (window.editorBox().contextType() == ui::EditorBox::kRichText && hasRtfHeader(text)) {
+    const RtfProblem problem = checkRtf(text).problem;
+    if (problem != RtfProblem::kNone) {
+      refuseRtf(path, problem);
+      return false;
+    }
+  }
+  return putInBox(window, text, path);
+}
+
 void openDocument(EditorWindow& window) {
   AppState& state = appState();
   const std::wstring path = ui::widen(state.documentPath);
-  files::FileReadResult file = files::readWholeFile(path, kMaxDocumentBytes);
-  if (file.error != 0 && file.exists) {
-    // The file is there but could not be read (locked, no rights, too large): open empty,
-    // and make sure a later save cannot overwrite what is still on disk.
-    state.documentPathDetached = true;
-    reportUnreadable(path, file.error);
+  const files::FileHead head = files::readFileHead(path, crypto::kProtectedMarker.size() + 1);
+  if (head.error != 0 && head.exists) {
+    // The file is there but could not be read (locked, no rights): open empty, and make
+    // sure a later save cannot overwrite what is still on disk.
+    reportUnreadable(path, head.error);
+    return leaveUnopened(window, true);
   }
-  std::string text = std::move(file.bytes);
-  crypto::cutAtFirstNul(text);
+  const std::string start = crypto::textUpToFirstNul(head.bytes);
+  const DocumentKind kind = crypto::isProtectedText(start) ? DocumentKind::kProtected
+                            : hasRtfHeader(start)          ? DocumentKind::kRtf
+                                                           : DocumentKind::kPlainText;
+  bool asked = false;
+  if (!admitSize(path, kind, head.size, 0, asked)) return leaveUnopened(window, kind != DocumentKind::kProtected);
 
-  if (crypto::isProtectedText(text)) {
+  if (kind == DocumentKind::kProtected) {
     runUnlockWindow(window);
     window.updateCaption("");
     return;
   }
-  window.editorBox().setContext(text);
+  files::FileReadResult file;
+  if (head.exists) file = files::readWholeFile(path, documentReadLimit(kind));
+  if (file.error != 0 && file.exists) {
+    reportUnreadable(path, file.error);
+    return leaveUnopened(window, true);
+  }
+  crypto::cutAtFirstNul(file.bytes);
+  uint64_t wordsSquared = 0;
+  if (kind == DocumentKind::kRtf) {
+    const RtfCheckResult check = checkRtf(file.bytes);
+    if (check.problem != RtfProblem::kNone) {
+      refuseRtf(path, check.problem);
+      return leaveUnopened(window, true);
+    }
+    wordsSquared = check.wordsSquared;
+  } else {
+    wordsSquared = plainTextWordsSquared(file.bytes);
+  }
+  // What the paragraphs add to the control's memory is known once the text is there.
+  if (!admitSize(path, kind, head.size, wordsSquared, asked)) return leaveUnopened(window, true);
+
+  putInBox(window, file.bytes, path);
+  file = {};  // the document is in the box now
   state.displayName = fileNameOf(state.documentPath);
   window.updateCaption(std::to_string(window.editorBox().textLength()));
 }
@@ -77,16 +202,17 @@ std::optional<std::wstring> chooseSaveTarget(EditorWindow& window) {
   return chosen;
 }
 
-void reportSaveFailure(const std::wstring& target, unsigned long error) {
-  ui::showMessage(L"保存失败\r\n" + target + L"\r\n" + ui::systemMessage(error));
+void reportSaveFailure(const std::wstring& target, unsigned long error, const std::wstring& newBytesKeptAt) {
+  std::wstring text = L"保存失败\r\n" + target + L"\r\n" + ui::systemMessage(error);
+  if (!newBytesKeptAt.empty()) text += L"\r\n原文件已不在原处，新内容保存在：\r\n" + newBytesKeptAt;
+  ui::showMessage(text);
 }
 
 bool writeDocumentFile(const std::wstring& target, std::string_view bytes) {
-  if (const auto error = files::replaceFileContents(target, bytes)) {
-    reportSaveFailure(target, *error);
-    return false;
-  }
-  return true;
+  const files::ReplaceResult result = files::replaceFileContents(target, bytes);
+  if (result.error == 0) return true;
+  reportSaveFailure(target, result.error, ui::widen(result.newBytesKeptAt));
+  return false;
 }
 
 bool saveDocument(EditorWindow& window) {

@@ -122,7 +122,8 @@ bool unlockDocument(EditorWindow& window, std::wstring_view password) {
   crypto::EventPump pump = protectedWorkPump();
   const std::string checkValue = checkValueOf(password);
 
-  files::FileReadResult file = files::readWholeFile(ui::widen(state.documentPath), kMaxDocumentBytes);
+  const std::wstring path = ui::widen(state.documentPath);
+  files::FileReadResult file = files::readWholeFile(path, documentReadLimit(DocumentKind::kProtected));
   pump.poll();
   std::string& text = file.bytes;
   crypto::cutAtFirstNul(text);
@@ -138,7 +139,7 @@ bool unlockDocument(EditorWindow& window, std::wstring_view password) {
   std::string().swap(text);
   pump.poll();
 
-  window.editorBox().setContext(*document);
+  loadDocumentText(window, *document, path);
   state.protectedCheckValue = checkValue;
   return true;
 }

@@ -12,6 +12,8 @@ std::string narrow(std::wstring_view wide);
 // Bytes in the system ANSI code page (936 on a Chinese system).
 std::string toAnsi(std::wstring_view wide);
 std::wstring fromAnsi(std::string_view ansi);
+// Whether every character of `wide` has an exact counterpart in the ANSI code page.
+bool representableInAnsi(std::wstring_view wide);
 
 // The system's message for an error code, without trailing line breaks.
 std::wstring systemMessage(unsigned long errorCode);

@@ -1,0 +1,230 @@
+#include "app/RtfCheck.h"
+
+#include <algorithm>
+#include <array>
+
+namespace qnv::app {
+namespace {
+
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// What a group carries over from where it opened, and what its first control word made it.
+struct GroupState {
+  bool nameTable = false;  // inside the font table or the style sheet
+  bool nestedRow = false;  // inside the properties of a nested table row
+  bool hidden = false;     // a destination whose text is not laid out
+  bool started = false;    // a control word or text has been seen in the group
+  int level = 1;           // table nesting level of the paragraph (\itap)
+};
+
+// Destinations whose text is not part of the laid-out document.
+bool isHiddenDestination(std::string_view word) {
+  static constexpr std::string_view kWords[] = {"fonttbl", "colortbl",          "stylesheet", "info",   "pict",
+                                                "object",  "listtable",         "filetbl",    "revtbl", "rsidtbl",
+                                                "listoverridetable", "generator", "themedata", "datastore"};
+  return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
+}
+
+uint64_t saturatingAdd(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
+
+class Checker {
+ public:
+  explicit Checker(std::string_view rtf) : rtf_(rtf) {}
+
+  RtfCheckResult run() {
+    while (pos_ < rtf_.size() && result_.problem == RtfProblem::kNone) {
+      const char c = rtf_[pos_];
+      if (c == '{') {
+        openGroup();
+      } else if (c == '}') {
+        if (!closeGroup()) break;  // the outermost group is closed: the control stops reading here
+      } else if (c == '\\') {
+        controlSequence();
+        continue;
+      } else if (c != '\r' && c != '\n') {
+        text(c);
+      }
+      ++pos_;
+    }
+    endParagraph();
+    return result_;
+  }
+
+ private:
+  GroupState& group() { return groups_[static_cast<size_t>(depth_)]; }
+
+  void fail(RtfProblem problem) {
+    if (result_.problem == RtfProblem::kNone) {
+      result_.problem = problem;
+      result_.offset = pos_;
+    }
+  }
+
+  void openGroup() {
+    if (depth_ >= kMaxRtfGroupDepth) return fail(RtfProblem::kNestedTooDeep);
+    GroupState inner = group();
+    inner.started = false;
+    ++depth_;
+    group() = inner;
+    nameRun_ = 0;
+  }
+
+  bool closeGroup() {
+    nameRun_ = 0;
+    if (depth_ <= 1) return false;
+    --depth_;
+    return true;
+  }
+
+  // A text character: counts towards a font or style name, and its blanks separate words.
+  void text(char c) {
+    GroupState& g = group();
+    g.started = true;
+    if (g.nameTable) {
+      if (c == ';') {
+        nameRun_ = 0;
+      } else if (++nameRun_ > kMaxRtfNameLength) {
+        fail(RtfProblem::kNameTooLong);
+      }
+    }
+    if (!g.hidden) {
+      hasText_ = true;
+      if (c == ' ') ++words_;
+    }
+  }
+
+  void endParagraph() {
+    if (hasText_) {
+      const uint64_t words = words_ + 1;
+      result_.wordsSquared = saturatingAdd(result_.wordsSquared, words > UINT32_MAX ? UINT64_MAX : words * words);
+    }
+    hasText_ = false;
+    words_ = 0;
+  }
+
+  // At the backslash: a control word, a hexadecimal character or a control symbol.
+  void controlSequence() {
+    const size_t start = pos_++;
+    if (pos_ >= rtf_.size()) return;
+    const char c = rtf_[pos_];
+    if (isLetter(c)) return controlWord(start);
+    ++pos_;
+    if (c == '\'') {
+      for (int i = 0; i < 2 && pos_ < rtf_.size() && isHexDigit(rtf_[pos_]); ++i) ++pos_;
+      text('x');
+    } else if (c == '*') {
+      GroupState& g = group();
+      if (!g.started) g.hidden = true;
+      g.started = true;
+    } else if (c != '\r' && c != '\n') {
+      text(c == '~' ? 'x' : c);  // a non-breaking space joins words
+    }
+  }
+
+  void controlWord(size_t start) {
+    const size_t letters = pos_;
+    while (pos_ < rtf_.size() && isLetter(rtf_[pos_])) ++pos_;
+    const std::string_view word = rtf_.substr(letters, pos_ - letters);
+    if (pos_ < rtf_.size() && rtf_[pos_] == '-') ++pos_;
+    const size_t digits = pos_;
+    while (pos_ < rtf_.size() && isDigit(rtf_[pos_])) ++pos_;
+    if (pos_ - start - 1 > kMaxRtfControlWordLength) {
+      pos_ = start;
+      return fail(RtfProblem::kControlWordTooLong);
+    }
+    const std::string_view number = rtf_.substr(digits, pos_ - digits);
+    if (pos_ < rtf_.size() && rtf_[pos_] == ' ') ++pos_;  // the delimiter belongs to the word
+    nameRun_ = 0;
+    GroupState& g = group();
+    const bool first = !g.started;
+    g.started = true;
+    if (first && isHiddenDestination(word)) g.hidden = true;
+    act(word, number, start);
+  }
+
+  static int64_t valueOf(std::string_view digits, bool negative) {
+    int64_t value = 0;
+    for (char d : digits) value = std::min<int64_t>(value * 10 + (d - '0'), INT32_MAX);
+    return negative ? -value : value;
+  }
+
+  void act(std::string_view word, std::string_view number, size_t start) {
+    GroupState& g = group();
+    const bool negative = !number.empty() && rtf_[start + 1 + word.size()] == '-';
+    if (word == "bin") {
+      // Binary data follows: as many bytes as the parameter says, braces included.
+      const int64_t n = valueOf(number, negative);
+      if (n > 0) pos_ += static_cast<size_t>(std::min<int64_t>(n, static_cast<int64_t>(rtf_.size() - pos_)));
+    } else if (word == "fonttbl" || word == "stylesheet") {
+      g.nameTable = true;
+    } else if (word == "nesttableprops") {
+      g.nestedRow = true;
+    } else if (word == "itap") {
+      g.level = static_cast<int>(std::clamp<int64_t>(valueOf(number, negative), 1, kLevels - 1));
+    } else if (word == "pard") {
+      g.level = 1;
+    } else if (word == "trowd") {
+      defined_[g.nestedRow ? nestedLevel() : 1] = 0;
+    } else if (word == "cellx") {
+      int& defined = defined_[g.nestedRow ? nestedLevel() : 1];
+      defined = std::min(defined + 1, kMaxRtfCellsInRow);
+    } else if (word == "cell") {
+      addCell(1, start);
+      endParagraph();
+    } else if (word == "nestcell") {
+      ++cells_[nestedLevel()];
+      endParagraph();
+    } else if (word == "row") {
+      checkRow(1, start);
+      endParagraph();
+    } else if (word == "nestrow") {
+      checkRow(nestedLevel(), start);
+      endParagraph();
+    } else if (word == "par" || word == "sect" || word == "page") {
+      endParagraph();
+    } else if (word == "line" || word == "tab" || word == "emspace" || word == "enspace") {
+      text(' ');
+    }
+  }
+
+  int nestedLevel() { return std::max(group().level, 2); }
+
+  // Cells of the main table are checked as they come, against the row defined before them;
+  // those of a nested table when their row ends, as its definition comes after them.
+  void addCell(int level, size_t at) {
+    ++cells_[level];
+    if (defined_[level] > 0 && cells_[level] > defined_[level]) {
+      pos_ = at;
+      fail(RtfProblem::kTooManyCells);
+    }
+  }
+
+  void checkRow(int level, size_t at) {
+    if (defined_[level] > 0 && cells_[level] > defined_[level]) {
+      pos_ = at;
+      fail(RtfProblem::kTooManyCells);
+    }
+    cells_[level] = 0;
+  }
+
+  static constexpr int kLevels = 64;
+
+  std::string_view rtf_;
+  size_t pos_ = 0;
+  int depth_ = 0;
+  std::array<GroupState, kMaxRtfGroupDepth + 1> groups_{};
+  size_t nameRun_ = 0;
+  std::array<int, kLevels> defined_{};
+  std::array<int, kLevels> cells_{};
+  uint64_t words_ = 0;
+  bool hasText_ = false;
+  RtfCheckResult result_;
+};
+
+}  // namespace
+
+RtfCheckResult checkRtf(std::string_view rtf) { return Checker(rtf).run(); }
+
+}  // namespace qnv::app

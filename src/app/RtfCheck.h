@@ -1,0 +1,42 @@
+#pragma once
+// A structural check of RTF before it reaches the rich-text control: one pass over the
+// bytes that refuses what the control cannot survive (measured under Wine 8, where each of
+// these crashes the program or hangs it), and counts what laying the text out will cost.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace qnv::app {
+
+// The limits, each set below what the control was measured to survive:
+// groups nested 33 deep abort the process (32 are read);
+inline constexpr int kMaxRtfGroupDepth = 30;
+// a control word with its parameter of about 1,100 characters or more crashes it (1,030
+// are read); the RTF rules allow 32 letters and a number;
+inline constexpr size_t kMaxRtfControlWordLength = 255;
+// a font or style name of about 1,100 characters or more crashes it (1,030 are read);
+inline constexpr size_t kMaxRtfNameLength = 512;
+// a table row with more cells than it defines, plus one, aborts it, and it takes at most
+// 63 cell definitions in a row.
+inline constexpr int kMaxRtfCellsInRow = 63;
+
+enum class RtfProblem {
+  kNone,
+  kNestedTooDeep,       // groups nested deeper than kMaxRtfGroupDepth
+  kControlWordTooLong,  // a control word longer than kMaxRtfControlWordLength
+  kNameTooLong,         // a font or style name longer than kMaxRtfNameLength
+  kTooManyCells,        // a table row with more cells than it defines, or than kMaxRtfCellsInRow
+};
+
+struct RtfCheckResult {
+  RtfProblem problem = RtfProblem::kNone;
+  size_t offset = 0;  // where the problem was found
+  // The sum, over the paragraphs of the text, of the square of their number of words: the
+  // control's layout of a paragraph costs time and memory in proportion to it.
+  uint64_t wordsSquared = 0;
+};
+
+// Checks RTF up to the end of its outermost group (the control reads no further).
+RtfCheckResult checkRtf(std::string_view rtf);
+
+}  // namespace qnv::app
