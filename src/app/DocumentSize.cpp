@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "ui/CodePage.h"
+
 namespace qnv::app {
 namespace {
 
@@ -10,7 +12,7 @@ uint64_t saturatingAdd(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UIN
 
 }  // namespace
 
-uint64_t estimatedMemory(DocumentKind kind, uint64_t fileBytes, uint64_t wordsSquared) {
+uint64_t estimatedMemory(DocumentKind kind, uint64_t fileBytes, uint64_t runsSquared) {
   if (fileBytes > kMaxDocumentFileBytes) return UINT64_MAX;
   uint64_t control = 0, own = fileBytes;
   switch (kind) {
@@ -26,12 +28,12 @@ uint64_t estimatedMemory(DocumentKind kind, uint64_t fileBytes, uint64_t wordsSq
       own = fileBytes + fileBytes / 2;
       break;
   }
-  return saturatingAdd(control + own, saturatingMultiply(wordsSquared, kBytesPerWordSquared));
+  return saturatingAdd(control + own, runsSquared / kRunCharactersSquaredPerByte);
 }
 
-SizeVerdict sizeVerdict(uint64_t needed, uint64_t totalPhysical, uint64_t availablePhysical) {
-  if (needed > totalPhysical) return SizeVerdict::kRefuse;
-  if (needed > availablePhysical / 2) return SizeVerdict::kAsk;
+SizeVerdict sizeVerdict(uint64_t needed, uint64_t runsSquared, const PhysicalMemory& memory) {
+  if (needed > memory.total) return SizeVerdict::kRefuse;
+  if (needed > memory.available / 2 || runsSquared > kSlowLayoutRunsSquared) return SizeVerdict::kAsk;
   return SizeVerdict::kOpen;
 }
 
@@ -49,24 +51,38 @@ uint64_t largestOpenableFile(DocumentKind kind, uint64_t totalPhysical) {
   return low;
 }
 
-uint64_t plainTextWordsSquared(std::string_view text) {
-  uint64_t sum = 0, words = 0;
-  bool hasText = false;
-  const auto endLine = [&] {
-    if (hasText) sum = saturatingAdd(sum, saturatingMultiply(words + 1, words + 1));
-    words = 0;
-    hasText = false;
-  };
-  for (const char c : text) {
-    if (c == '\r' || c == '\n') {
-      endLine();
-    } else {
-      hasText = true;
-      if (c == ' ' || c == '\t') ++words;
+void LayoutCost::endRun() {
+  sum_ = saturatingAdd(sum_, saturatingMultiply(run_, run_));
+  run_ = 0;
+}
+
+uint64_t LayoutCost::runsSquared() {
+  endRun();
+  return sum_;
+}
+
+bool endsRun(char c) {
+  return c == '\t' || c == '\r' || c == '\n' || (c >= '!' && c <= '/') || (c >= ':' && c <= '@') ||
+         (c >= '[' && c <= '`') || (c >= '{' && c <= '~');
+}
+
+uint64_t plainTextRunsSquared(std::string_view text, unsigned codePage) {
+  LayoutCost cost;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (ui::isLeadByte(codePage, byte) && i + 1 < text.size()) {
+      ++i;
+      if (ui::isSymbolLeadByte(codePage, byte)) {
+        cost.endRun();
+        continue;
+      }
+    } else if (endsRun(text[i])) {
+      cost.endRun();
+      continue;
     }
+    cost.character();
   }
-  endLine();
-  return sum;
+  return cost.runsSquared();
 }
 
 std::string formatByteSize(uint64_t bytes) {

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "app/DocumentSize.h"
+#include "ui/CodePage.h"
+
 namespace qnv::app {
 namespace {
 
@@ -17,6 +20,7 @@ struct GroupState {
   bool hidden = false;     // a destination whose text is not laid out
   bool started = false;    // a control word or text has been seen in the group
   int level = 1;           // table nesting level of the paragraph (\itap)
+  int unicodeSkip = 1;     // characters after \uN that stand in for it (\uc)
 };
 
 // Destinations whose text is not part of the laid-out document.
@@ -27,11 +31,24 @@ bool isHiddenDestination(std::string_view word) {
   return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
 }
 
-uint64_t saturatingAdd(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
+// Unicode punctuation and symbols: general punctuation, CJK punctuation, full-width forms.
+bool isPunctuation(int64_t c) {
+  return (c < 0x80 && endsRun(static_cast<char>(c))) || (c >= 0x2000 && c <= 0x206F) || (c >= 0x3000 && c <= 0x303F) ||
+         (c >= 0xFF01 && c <= 0xFF0F) || (c >= 0xFF1A && c <= 0xFF20) || (c >= 0xFF3B && c <= 0xFF40) ||
+         (c >= 0xFF5B && c <= 0xFF65);
+}
+
+// Control words that put a mark, a break or a symbol into the text.
+bool breaksText(std::string_view word) {
+  static constexpr std::string_view kWords[] = {"par",    "sect",      "page",  "line",   "tab",      "cell",
+                                                "row",    "nestcell",  "nestrow", "emdash", "endash", "bullet",
+                                                "lquote", "rquote",    "ldblquote", "rdblquote", "emspace", "enspace"};
+  return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
+}
 
 class Checker {
  public:
-  explicit Checker(std::string_view rtf) : rtf_(rtf) {}
+  Checker(std::string_view rtf, unsigned codePage) : rtf_(rtf), codePage_(codePage) {}
 
   RtfCheckResult run() {
     while (pos_ < rtf_.size() && result_.problem == RtfProblem::kNone) {
@@ -44,11 +61,11 @@ class Checker {
         controlSequence();
         continue;
       } else if (c != '\r' && c != '\n') {
-        text(c);
+        text(static_cast<unsigned char>(c));
       }
       ++pos_;
     }
-    endParagraph();
+    result_.runsSquared = layout_.runsSquared();
     return result_;
   }
 
@@ -78,30 +95,46 @@ class Checker {
     return true;
   }
 
-  // A text character: counts towards a font or style name, and its blanks separate words.
-  void text(char c) {
+  // A byte of text, raw or written as \'hh: counts towards a font or style name, and
+  // towards the stretch of text it belongs to.
+  void text(unsigned char byte) {
     GroupState& g = group();
     g.started = true;
+    if (skip_ > 0) {  // the stand-in for a Unicode character just read
+      --skip_;
+      return;
+    }
     if (g.nameTable) {
-      if (c == ';') {
+      if (byte == ';') {
         nameRun_ = 0;
       } else if (++nameRun_ > kMaxRtfNameLength) {
         fail(RtfProblem::kNameTooLong);
       }
     }
-    if (!g.hidden) {
-      hasText_ = true;
-      if (c == ' ') ++words_;
+    if (g.hidden) return;
+    if (trailPending_) {
+      trailPending_ = false;
+      return symbolPending_ ? layout_.endRun() : layout_.character();
     }
+    if (byte >= 0x80 && ui::isLeadByte(codePage_, byte)) {
+      trailPending_ = true;
+      symbolPending_ = ui::isSymbolLeadByte(codePage_, byte);
+      return;
+    }
+    return endsRun(static_cast<char>(byte)) ? layout_.endRun() : layout_.character();
   }
 
-  void endParagraph() {
-    if (hasText_) {
-      const uint64_t words = words_ + 1;
-      result_.wordsSquared = saturatingAdd(result_.wordsSquared, words > UINT32_MAX ? UINT64_MAX : words * words);
-    }
-    hasText_ = false;
-    words_ = 0;
+  void unicodeText(int64_t value) {
+    trailPending_ = false;
+    skip_ = group().unicodeSkip;
+    if (group().hidden) return;
+    if (value < 0) value += 65536;
+    return isPunctuation(value) ? layout_.endRun() : layout_.character();
+  }
+
+  void breakText() {
+    trailPending_ = false;
+    if (!group().hidden) layout_.endRun();
   }
 
   // At the backslash: a control word, a hexadecimal character or a control symbol.
@@ -112,14 +145,22 @@ class Checker {
     if (isLetter(c)) return controlWord(start);
     ++pos_;
     if (c == '\'') {
-      for (int i = 0; i < 2 && pos_ < rtf_.size() && isHexDigit(rtf_[pos_]); ++i) ++pos_;
-      text('x');
+      unsigned value = 0;
+      for (int i = 0; i < 2 && pos_ < rtf_.size() && isHexDigit(rtf_[pos_]); ++i) {
+        const char h = rtf_[pos_++];
+        value = value * 16 + static_cast<unsigned>(isDigit(h) ? h - '0' : (h | 0x20) - 'a' + 10);
+      }
+      text(static_cast<unsigned char>(value));
     } else if (c == '*') {
       GroupState& g = group();
       if (!g.started) g.hidden = true;
       g.started = true;
+    } else if (c == '\\' || c == '{' || c == '}') {
+      text(static_cast<unsigned char>(c));
+    } else if (c == '~') {
+      text('x');  // a non-breaking space
     } else if (c != '\r' && c != '\n') {
-      text(c == '~' ? 'x' : c);  // a non-breaking space joins words
+      breakText();  // an optional or non-breaking hyphen, a formula or index mark
     }
   }
 
@@ -170,23 +211,22 @@ class Checker {
     } else if (word == "cellx") {
       int& defined = defined_[g.nestedRow ? nestedLevel() : 1];
       defined = std::min(defined + 1, kMaxRtfCellsInRow);
+    } else if (word == "ansicpg") {
+      codePage_ = static_cast<unsigned>(std::max<int64_t>(valueOf(number, negative), 0));
+    } else if (word == "uc") {
+      g.unicodeSkip = static_cast<int>(std::clamp<int64_t>(valueOf(number, negative), 0, 255));
+    } else if (word == "u") {
+      unicodeText(valueOf(number, negative));
     } else if (word == "cell") {
       addCell(1, start);
-      endParagraph();
     } else if (word == "nestcell") {
       ++cells_[nestedLevel()];
-      endParagraph();
     } else if (word == "row") {
       checkRow(1, start);
-      endParagraph();
     } else if (word == "nestrow") {
       checkRow(nestedLevel(), start);
-      endParagraph();
-    } else if (word == "par" || word == "sect" || word == "page") {
-      endParagraph();
-    } else if (word == "line" || word == "tab" || word == "emspace" || word == "enspace") {
-      text(' ');
     }
+    if (breaksText(word)) breakText();
   }
 
   int nestedLevel() { return std::max(group().level, 2); }
@@ -218,13 +258,16 @@ class Checker {
   size_t nameRun_ = 0;
   std::array<int, kLevels> defined_{};
   std::array<int, kLevels> cells_{};
-  uint64_t words_ = 0;
-  bool hasText_ = false;
+  unsigned codePage_;
+  LayoutCost layout_;
+  int skip_ = 0;                // text bytes still to be skipped after \uN
+  bool trailPending_ = false;   // the next text byte ends a double-byte character
+  bool symbolPending_ = false;  // ... that is a punctuation mark or a symbol
   RtfCheckResult result_;
 };
 
 }  // namespace
 
-RtfCheckResult checkRtf(std::string_view rtf) { return Checker(rtf).run(); }
+RtfCheckResult checkRtf(std::string_view rtf, unsigned codePage) { return Checker(rtf, codePage).run(); }
 
 }  // namespace qnv::app

@@ -1,7 +1,8 @@
 #pragma once
 // A structural check of RTF before it reaches the rich-text control: one pass over the
 // bytes that refuses what the control cannot survive (measured under Wine 8, where each of
-// these crashes the program or hangs it), and counts what laying the text out will cost.
+// these crashes the program or hangs it), and counts what laying the text out will cost
+// (app/DocumentSize.h).
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -31,12 +32,12 @@ enum class RtfProblem {
 struct RtfCheckResult {
   RtfProblem problem = RtfProblem::kNone;
   size_t offset = 0;  // where the problem was found
-  // The sum, over the paragraphs of the text, of the square of their number of words: the
-  // control's layout of a paragraph costs time and memory in proportion to it.
-  uint64_t wordsSquared = 0;
+  // LayoutCost of the laid-out text.
+  uint64_t runsSquared = 0;
 };
 
-// Checks RTF up to the end of its outermost group (the control reads no further).
-RtfCheckResult checkRtf(std::string_view rtf);
+// Checks RTF up to the end of its outermost group (the control reads no further). Its
+// text bytes are in `codePage`, unless the document names another (\ansicpg).
+RtfCheckResult checkRtf(std::string_view rtf, unsigned codePage);
 
 }  // namespace qnv::app

@@ -17,6 +17,16 @@ bool isLeadByte(unsigned codePage, unsigned char byte) {
   }
 }
 
+bool isSymbolLeadByte(unsigned codePage, unsigned char lead) {
+  switch (codePage) {
+    case 932: return lead >= 0x81 && lead <= 0x84;
+    case 936: return lead >= 0xA1 && lead <= 0xA9;
+    case 949: return lead >= 0xA1 && lead <= 0xAC;
+    case 950: return lead >= 0xA1 && lead <= 0xA3;
+    default: return false;
+  }
+}
+
 std::size_t wholeCharacterPrefix(std::string_view bytes, unsigned codePage) {
   std::size_t i = 0;
   while (i < bytes.size()) {

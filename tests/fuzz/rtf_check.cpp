@@ -10,7 +10,7 @@
 namespace {
 
 void check(const std::string& rtf) {
-  const qnv::app::RtfCheckResult result = qnv::app::checkRtf(rtf);
+  const qnv::app::RtfCheckResult result = qnv::app::checkRtf(rtf, 936);
   if (result.problem != qnv::app::RtfProblem::kNone && result.offset >= rtf.size()) {
     std::fprintf(stderr, "refusal outside the document: %zu of %zu\n", result.offset, rtf.size());
     std::abort();

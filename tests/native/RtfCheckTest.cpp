@@ -43,10 +43,10 @@ TEST(RtfCheck, RealDocumentsPass) {
   for (const char* name : {"editor-output.rtf", "wordpad.rtf", "word-processor.rtf"}) {
     const std::string rtf = fixture(name);
     ASSERT_FALSE(rtf.empty()) << name;
-    const RtfCheckResult result = checkRtf(rtf);
+    const RtfCheckResult result = checkRtf(rtf, 936);
     EXPECT_EQ(result.problem, RtfProblem::kNone) << name << " at " << result.offset << ": "
                                                  << rtf.substr(result.offset, 60);
-    EXPECT_GT(result.wordsSquared, 0u) << name;
+    EXPECT_GT(result.runsSquared, 0u) << name;
   }
 }
 
@@ -106,33 +106,37 @@ TEST(RtfCheck, RefusesWhatTheControlCannotSurvive) {
       {"unbalanced and cut short", "{\\rtf1 {{{ \\b x \\'", RtfProblem::kNone},
   };
   for (const Case& c : cases) {
-    const RtfCheckResult result = checkRtf(c.rtf);
+    const RtfCheckResult result = checkRtf(c.rtf, 936);
     EXPECT_EQ(result.problem, c.problem) << c.name << " (found at " << result.offset << ")";
   }
 }
 
 TEST(RtfCheck, TellsWhereTheProblemIs) {
   const std::string rtf = kHeader + "text \\" + repeat("a", 300) + " more}";
-  const RtfCheckResult result = checkRtf(rtf);
+  const RtfCheckResult result = checkRtf(rtf, 936);
   EXPECT_EQ(result.problem, RtfProblem::kControlWordTooLong);
   EXPECT_EQ(result.offset, kHeader.size() + 5);
 }
 
-TEST(RtfCheck, CountsTheWordsOfEachLaidOutParagraph) {
+TEST(RtfCheck, AddsUpTheStretchesOfLaidOutText) {
   struct Case {
     const char* name;
     std::string rtf;
-    uint64_t wordsSquared;
+    uint64_t runsSquared;
   } cases[] = {
-      {"one word", "{\\rtf1 word}", 1},
-      {"the blank after a control word is not text", "{\\rtf1\\b bold\\b0  text}", 4},
-      {"paragraphs", "{\\rtf1 a b c\\par d e\\par}", 9 + 4},
-      {"a line break keeps the paragraph", "{\\rtf1 a b\\line c d}", 16},
-      {"table cells are paragraphs", "{\\rtf1\\trowd\\cellx1\\cellx2 a b\\cell c\\cell\\row}", 4 + 1},
-      {"hidden destinations do not count", kHeader + "{\\info{\\title a b c d}}{\\*\\generator x y z;}one}", 1},
-      {"a long line", "{\\rtf1 " + repeat("w ", 20000) + "}", 20001ull * 20001},
+      {"one word", "{\\rtf1 word}", 16},
+      {"the blank after a control word is not text", "{\\rtf1\\b bold\\b0  text}", 81},
+      {"punctuation, paragraphs and tabs end stretches", "{\\rtf1 ab, cde.\\par fg\\tab h}", 4 + 16 + 4 + 1},
+      {"a line break", "{\\rtf1 ab\\line cd}", 8},
+      {"table cells", "{\\rtf1\\trowd\\cellx1\\cellx2 ab\\cell c\\cell\\row}", 5},
+      {"double-byte characters; a full-width comma ends a stretch",
+       "{\\rtf1 \\'d6\\'d0\\'ce\\'c4\\'a3\\'ac\\'d6\\'d0 \xD6\xD0\xCE\xC4}", 4 + 16},
+      {"another code page named by the document", "{\\rtf1\\ansicpg1252 \\'d6\\'d0\\'ce}", 9},
+      {"Unicode characters and their stand-ins", "{\\rtf1 a\\u20013?b\\uc2\\u12290??c}", 9 + 1},
+      {"hidden destinations do not count", kHeader + "{\\info{\\title a b c d}}{\\*\\generator x y z;}one}", 9},
+      {"blanks do not end a stretch", "{\\rtf1 " + repeat("w ", 20000) + "}", 40000ull * 40000},
   };
-  for (const Case& c : cases) EXPECT_EQ(checkRtf(c.rtf).wordsSquared, c.wordsSquared) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(checkRtf(c.rtf, 936).runsSquared, c.runsSquared) << c.name;
 }
 
 }  // namespace

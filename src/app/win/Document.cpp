@@ -40,14 +40,15 @@ std::wstring rtfProblemText(RtfProblem problem) {
   return {};
 }
 
-// Asks about a document that needs much memory, or refuses one that needs more than the
-// machine has; true when it may be opened. `asked` keeps the question from coming twice.
-bool admitSize(const std::wstring& path, DocumentKind kind, uint64_t fileBytes, uint64_t wordsSquared, bool& asked) {
+// Asks about a document that needs much memory or lays out slowly, or refuses one that
+// needs more memory than the machine has; true when it may be opened. `asked` keeps the
+// question from coming twice.
+bool admitSize(const std::wstring& path, DocumentKind kind, uint64_t fileBytes, uint64_t runsSquared, bool& asked) {
   const PhysicalMemory memory = appState().physicalMemory();
-  const uint64_t needed = estimatedMemory(kind, fileBytes, wordsSquared);
-  const SizeVerdict verdict = sizeVerdict(needed, memory.total, memory.available);
+  const uint64_t needed = estimatedMemory(kind, fileBytes, runsSquared);
+  const SizeVerdict verdict = sizeVerdict(needed, runsSquared, memory);
   const std::wstring details = path + L"\r\n文件大小：" + sizeText(fileBytes) + L"，打开它约需 " +
-                               (needed == UINT64_MAX ? std::wstring(L"超过本机所有的") : sizeText(needed)) + L" 内存";
+                               (needed == UINT64_MAX ? std::wstring(L"无法估计的") : sizeText(needed)) + L" 内存";
   if (verdict == SizeVerdict::kRefuse) {
     ui::showMessage(std::wstring(kind == DocumentKind::kProtected ? L"加密文件过大，无法打开。" : L"文件过大，无法打开。") +
                     L"\r\n" + details + L"，超过本机的物理内存（" + sizeText(memory.total) + L"）。\r\n" +
@@ -56,8 +57,8 @@ bool admitSize(const std::wstring& path, DocumentKind kind, uint64_t fileBytes, 
   }
   if (verdict == SizeVerdict::kAsk && !asked) {
     asked = true;
-    return ui::showMessage(L"文件较大，打开时程序可能很久没有响应。是否仍要打开？\r\n" + details +
-                               L"，超过本机现有可用物理内存（" + sizeText(memory.available) + L"）的一半。",
+    return ui::showMessage(L"打开此文件需要较多的内存或时间，期间程序可能很久没有响应。是否仍要打开？\r\n" + details +
+                               L"（本机现有可用物理内存 " + sizeText(memory.available) + L"）。",
                            ui::kDefaultMessageCaption, ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes;
   }
   return true;
@@ -123,7 +124,7 @@ uint64_t documentReadLimit(DocumentKind kind) { return largestOpenableFile(kind,
 
 bool loadDocumentText(EditorWindow& window, std::string_view text, const std::wstring& path) {
   if (window.editorBox().contextType() == ui::EditorBox::kRichText && hasRtfHeader(text)) {
-    const RtfProblem problem = checkRtf(text).problem;
+    const RtfProblem problem = checkRtf(text, GetACP()).problem;
     if (problem != RtfProblem::kNone) {
       refuseRtf(path, problem);
       return false;
@@ -161,19 +162,19 @@ void openDocument(EditorWindow& window) {
     return leaveUnopened(window, true);
   }
   crypto::cutAtFirstNul(file.bytes);
-  uint64_t wordsSquared = 0;
+  uint64_t runsSquared = 0;
   if (kind == DocumentKind::kRtf) {
-    const RtfCheckResult check = checkRtf(file.bytes);
+    const RtfCheckResult check = checkRtf(file.bytes, GetACP());
     if (check.problem != RtfProblem::kNone) {
       refuseRtf(path, check.problem);
       return leaveUnopened(window, true);
     }
-    wordsSquared = check.wordsSquared;
+    runsSquared = check.runsSquared;
   } else {
-    wordsSquared = plainTextWordsSquared(file.bytes);
+    runsSquared = plainTextRunsSquared(file.bytes, GetACP());
   }
-  // What the paragraphs add to the control's memory is known once the text is there.
-  if (!admitSize(path, kind, head.size, wordsSquared, asked)) return leaveUnopened(window, true);
+  // What laying out the text adds is known once the text is there.
+  if (!admitSize(path, kind, head.size, runsSquared, asked)) return leaveUnopened(window, true);
 
   putInBox(window, file.bytes, path);
   file = {};  // the document is in the box now

@@ -2,6 +2,7 @@
 // The settings file 配置.ini, section "设置", read and written key by key through the
 // system's INI service at the moment a value is needed or changes. Nothing is cached.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,14 +26,31 @@ class SettingsFile {
   bool readFlagSetting(std::string_view key) const;
   SettingReader settingsReader() const;
 
-  // Each returns whether the write succeeded; callers may ignore it.
+  // Each stores one key. The INI service writes it into a copy of the file beside it, the
+  // copy is read back and checked, and then replaces the file in one step: a full disk or
+  // a failure at any moment leaves the file as it was or with the new value, never cut
+  // short. A failure is reported once per run (reportWriteFailure). Each returns whether
+  // the value was stored; callers may ignore it.
   bool writeSetting(std::string_view key, std::string_view text) const;
   bool writeIntSetting(std::string_view key, int32_t value) const;
   bool writeFlagSetting(std::string_view key, bool value) const;
   bool writeColourSetting(std::string_view key, uint32_t colour) const;
 
+  // Tells the user that the settings could not be stored, with the reason, and where a new
+  // copy was kept if there is one; only the first time in a run (this object's life), so
+  // that a failing folder does not ask for OK at every change.
+  void reportWriteFailure(unsigned long error, const std::wstring& keptAt = {}) const;
+
+  // Writes one key of a section into a file, as the system's INI service does; tests put a
+  // failing one in its place.
+  using ProfileWriter = std::function<bool(const std::wstring& section, const std::wstring& key,
+                                           const std::wstring& value, const std::wstring& file)>;
+  void setProfileWriter(ProfileWriter writer) { writeProfile_ = std::move(writer); }
+
  private:
   std::wstring path_;
+  ProfileWriter writeProfile_;
+  mutable bool failureReported_ = false;
 };
 
 // 配置.ini in the folder of the running program.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/Formats.h"
 #include "ui/win/Window.h"
 
 namespace qnv::ui {
@@ -55,7 +56,7 @@ class Win32Prompts final : public Prompts {
 
   bool chooseFont(FontDialogValues& values) override {
     LOGFONTW font{};
-    font.lfHeight = values.size > 0 ? -MulDiv(values.size, screenDpi(), 72) : 0;
+    font.lfHeight = values.size > 0 ? -MulDiv(clampFontSize(values.size), screenDpi(), 72) : 0;
     font.lfWeight = values.bold ? FW_BOLD : FW_NORMAL;
     font.lfItalic = values.italic;
     font.lfUnderline = values.underline;
