@@ -72,15 +72,15 @@ class Checker {
  private:
   GroupState& group() { return groups_[static_cast<size_t>(depth_)]; }
 
-  void fail(RtfProblem problem) {
+  void fail(RtfProblem problem, size_t at) {
     if (result_.problem == RtfProblem::kNone) {
       result_.problem = problem;
-      result_.offset = pos_;
+      result_.offset = at;
     }
   }
 
   void openGroup() {
-    if (depth_ >= kMaxRtfGroupDepth) return fail(RtfProblem::kNestedTooDeep);
+    if (depth_ >= kMaxRtfGroupDepth) return fail(RtfProblem::kNestedTooDeep, pos_);
     GroupState inner = group();
     inner.started = false;
     ++depth_;
@@ -99,7 +99,7 @@ class Checker {
   // towards the stretch of text it belongs to.
   void text(unsigned char byte) {
     GroupState& g = group();
-    g.started = true;
+    if (byte != ' ' && byte != '\t') g.started = true;
     if (skip_ > 0) {  // the stand-in for a Unicode character just read
       --skip_;
       return;
@@ -108,7 +108,7 @@ class Checker {
       if (byte == ';') {
         nameRun_ = 0;
       } else if (++nameRun_ > kMaxRtfNameLength) {
-        fail(RtfProblem::kNameTooLong);
+        fail(RtfProblem::kNameTooLong, pos_);
       }
     }
     if (g.hidden) return;
@@ -153,7 +153,8 @@ class Checker {
       text(static_cast<unsigned char>(value));
     } else if (c == '*') {
       GroupState& g = group();
-      if (!g.started) g.hidden = true;
+      if (g.started) return fail(RtfProblem::kMisplacedDestination, start);
+      g.hidden = true;
       g.started = true;
     } else if (c == '\\' || c == '{' || c == '}') {
       text(static_cast<unsigned char>(c));
@@ -171,10 +172,7 @@ class Checker {
     if (pos_ < rtf_.size() && rtf_[pos_] == '-') ++pos_;
     const size_t digits = pos_;
     while (pos_ < rtf_.size() && isDigit(rtf_[pos_])) ++pos_;
-    if (pos_ - start - 1 > kMaxRtfControlWordLength) {
-      pos_ = start;
-      return fail(RtfProblem::kControlWordTooLong);
-    }
+    if (pos_ - start - 1 > kMaxRtfControlWordLength) return fail(RtfProblem::kControlWordTooLong, start);
     const std::string_view number = rtf_.substr(digits, pos_ - digits);
     if (pos_ < rtf_.size() && rtf_[pos_] == ' ') ++pos_;  // the delimiter belongs to the word
     nameRun_ = 0;
@@ -203,7 +201,9 @@ class Checker {
     } else if (word == "nesttableprops") {
       g.nestedRow = true;
     } else if (word == "itap") {
-      g.level = static_cast<int>(std::clamp<int64_t>(valueOf(number, negative), 1, kLevels - 1));
+      const int64_t level = valueOf(number, negative);
+      if (level > kMaxRtfTableNesting) return fail(RtfProblem::kTablesTooDeep, start);
+      g.level = static_cast<int>(std::max<int64_t>(level, 1));
     } else if (word == "pard") {
       g.level = 1;
     } else if (word == "trowd") {
@@ -235,21 +235,15 @@ class Checker {
   // those of a nested table when their row ends, as its definition comes after them.
   void addCell(int level, size_t at) {
     ++cells_[level];
-    if (defined_[level] > 0 && cells_[level] > defined_[level]) {
-      pos_ = at;
-      fail(RtfProblem::kTooManyCells);
-    }
+    if (defined_[level] > 0 && cells_[level] > defined_[level]) fail(RtfProblem::kTooManyCells, at);
   }
 
   void checkRow(int level, size_t at) {
-    if (defined_[level] > 0 && cells_[level] > defined_[level]) {
-      pos_ = at;
-      fail(RtfProblem::kTooManyCells);
-    }
+    if (defined_[level] > 0 && cells_[level] > defined_[level]) fail(RtfProblem::kTooManyCells, at);
     cells_[level] = 0;
   }
 
-  static constexpr int kLevels = 64;
+  static constexpr int kLevels = kMaxRtfTableNesting + 1;
 
   std::string_view rtf_;
   size_t pos_ = 0;

@@ -42,10 +42,14 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds deadli
 }
 
 std::wstring windowText(HWND hwnd) {
-  wchar_t buffer[4096] = {};
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
-                      nullptr);
-  return buffer;
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
+                      &copied);
+  text.resize(std::min<size_t>(static_cast<size_t>(copied), text.size() - 1));
+  return text;
 }
 
 std::wstring className(HWND hwnd) {

@@ -103,6 +103,17 @@ TEST(RtfCheck, RefusesWhatTheControlCannotSurvive) {
            "\\pard\\intbl\\itap2 z\\nestcell {\\*\\nesttableprops\\trowd\\cellx1\\cellx2\\nestrow}" +
            "\\pard\\intbl\\itap1 a\\cell b\\cell\\row}",
        RtfProblem::kNone},
+      {"a row left open, then another row", kHeader + "\\trowd\\cellx1\\cellx2\\intbl a\\cell b\\cell\\pard x\\par" +
+           tableRow(1, 1) + "}",
+       RtfProblem::kTooManyCells},
+      {"the row definition repeated before the row ends, as word processors write it",
+       kHeader + "\\trowd\\cellx1\\cellx2\\intbl a\\cell b\\cell{\\trowd\\cellx1\\cellx2\\row}}", RtfProblem::kNone},
+      {"tables nested 64 deep", kHeader + "\\pard\\intbl\\itap64 x\\par}", RtfProblem::kNone},
+      {"tables nested 65 deep", kHeader + "\\pard\\intbl\\itap65 x\\par}", RtfProblem::kTablesTooDeep},
+      {"tables nested 32,768 deep", kHeader + "\\pard\\intbl\\itap32768 x\\par}", RtfProblem::kTablesTooDeep},
+      {"\\* in the middle of a group", kHeader + "\\trowd\\cellx1\\intbl a\\*\\qnvx \\cell\\row}",
+       RtfProblem::kMisplacedDestination},
+      {"\\* after a blank at the start of a group", kHeader + "{ \\*\\qnvx y}x}", RtfProblem::kNone},
       {"unbalanced and cut short", "{\\rtf1 {{{ \\b x \\'", RtfProblem::kNone},
   };
   for (const Case& c : cases) {

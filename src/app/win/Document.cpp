@@ -34,6 +34,10 @@ std::wstring rtfProblemText(RtfProblem problem) {
       return L"字体或样式的名称超过 " + std::to_wstring(kMaxRtfNameLength) + L" 个字符";
     case RtfProblem::kTooManyCells:
       return L"表格的一行中单元格多于这一行的定义";
+    case RtfProblem::kTablesTooDeep:
+      return L"表格嵌套超过 " + std::to_wstring(kMaxRtfTableNesting) + L" 层";
+    case RtfProblem::kMisplacedDestination:
+      return L"控制符“\\*”不在分组的开头";
     case RtfProblem::kNone:
       break;
   }
