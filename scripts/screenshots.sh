@@ -1,27 +1,17 @@
 #!/usr/bin/env bash
 # Takes the README's pictures under Wine: the right-click menu over a Chinese document, the
-# text-colour palette and the settings window.
+# text-colour palette, the settings window and the find window.
 #   scripts/screenshots.sh [OUTPUT_FOLDER]      (default: docs/)
-# Drives the program with xdotool on its own Xvfb and saves context-menu.png, palette.png
-# and settings.png. QNV_EXE names an already built qnv.exe to use instead of building one.
+# Drives the program with xdotool on its own Xvfb and saves context-menu.png, palette.png,
+# settings.png and find.png. QNV_EXE names an already built qnv.exe to use instead of building one.
 set -euo pipefail
 . "$(dirname "$0")/lib/env.sh"
+. "$(dirname "$0")/lib/screenshots.sh"
 
 out=$(realpath -m "${1:-$QNV_ROOT/docs}")
 mkdir -p "$out"
 
-qnv_ensure_packages
-if ! command -v xdotool >/dev/null; then
-  qnv_log "installing: xdotool"
-  qnv_as_root apt-get install -y -q --no-install-recommends xdotool >/dev/null
-fi
-cd "$QNV_ROOT"
-program=${QNV_EXE:-}
-if [ -z "$program" ]; then
-  if [ ! -f build/windows/build.ninja ]; then cmake --preset windows >/dev/null; fi
-  cmake --build --preset windows --target qnv >/dev/null
-  program=build/windows/qnv.exe
-fi
+qnv_screenshot_setup
 qnv_ensure_prefix
 unset DISPLAY
 qnv_ensure_display
@@ -58,24 +48,12 @@ exe=$(qnv_wine winepath -w "$work/qnv.exe" 2>/dev/null)
 doc=$(qnv_wine winepath -w "$work/会议笔记.qnv" 2>/dev/null)
 qnv_wine "$exe" "$doc" >/dev/null 2>&1 &
 
-# Saves the screen once two pictures a moment apart are the same.
 shot() {
-  local file=$1 prev= sum
-  for _ in $(seq 1 40); do
-    sleep 0.4
-    import -window root -crop 1024x768+0+0 +repage "$file.tmp.png" 2>/dev/null || continue
-    sum=$(md5sum < "$file.tmp.png")
-    [ "$sum" = "$prev" ] && break
-    prev=$sum
-  done
-  mv "$file.tmp.png" "$file"
-  qnv_log "saved $file"
+  qnv_shot "$1" 1024x768+0+0
+  qnv_log "saved $1"
 }
 
-for _ in $(seq 1 200); do
-  xwininfo -root -tree 2>/dev/null | grep -q 'Wine desktop' && break
-  sleep 0.1
-done
+qnv_wait_for_desktop
 shot "$work/started.png"
 
 # The editor window is at 50, 50 of the desktop, 600 x 500.
@@ -92,8 +70,19 @@ xdotool key ctrl+q
 shot "$out/palette.png"
 xdotool key Escape
 
-# The settings window, from the last item of the menu.
+# The settings window, from the last designed item of the menu (seventh from the bottom).
 xdotool mousemove 330 330 click 3
 sleep 0.5
-xdotool key Up Return
+xdotool key Up Up Up Up Up Up Up Return
 shot "$out/settings.png"
+xdotool key alt+F4
+sleep 0.5
+
+# The find window (Ctrl+F3), starting with the word selected in the title, after one search
+# has found it in the next line.
+xdotool mousemove 200 88 click 1
+xdotool key Home Right Right Right Right shift+Right shift+Right
+xdotool key ctrl+F3
+sleep 1
+xdotool key Return
+shot "$out/find.png"

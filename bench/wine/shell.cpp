@@ -128,6 +128,8 @@ struct NoPrompts final : qnv::ui::Prompts {
   bool saveFileName(qnv::ui::SaveDialogValues&) override { return false; }
   bool chooseFont(qnv::ui::FontDialogValues&) override { return false; }
   bool chooseColour(uint32_t&) override { return false; }
+  bool openFileName(qnv::ui::FileDialogValues&) override { return false; }
+  HDC choosePrinter() override { return nullptr; }
   void exitProcess(int) override {}
 };
 

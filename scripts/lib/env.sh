@@ -3,7 +3,8 @@
 
 QNV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 QNV_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
-  libgcrypt20-dev libgcrypt-mingw-w64-dev pkgconf g++-mingw-w64-x86-64-posix wine64 xvfb xauth x11-utils fonts-wqy-microhei imagemagick locales)
+  libgcrypt20-dev libgcrypt-mingw-w64-dev pkgconf g++-mingw-w64-x86-64-posix wine64 xvfb xauth x11-utils fonts-wqy-microhei imagemagick locales
+  nsis)
 
 qnv_log() { printf '[qnv] %s\n' "$*" >&2; }
 
@@ -50,7 +51,9 @@ qnv_wineserver() {
 qnv_wine_env() {
   export WINEPREFIX=${QNV_WINEPREFIX:-$QNV_ROOT/build/wineprefix}
   export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Mono or Gecko prompts, and no menu entries or file types on the host for what an
+  # installer registers in the prefix.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
   export WINEARCH=win64
 }
@@ -59,13 +62,17 @@ qnv_wine_env() {
 # captions, menus and dialogs draw Chinese with the installed CJK font, no crash dialog, and
 # a virtual desktop for every program. The desktop draws window frames and captions without
 # a window manager, and spares the two-second wait Wine makes for one when a window closes.
+# QNV_WINE_DPI (144 for 150 %, 192 for 200 %) sets the prefix's display scale; give such a
+# prefix a folder of its own with QNV_WINEPREFIX.
 QNV_PREFIX_VERSION=2
 qnv_ensure_prefix() {
   qnv_wine_env
   mkdir -p "$(dirname "$WINEPREFIX")"
+  local ready=$QNV_PREFIX_VERSION
+  [ -z "${QNV_WINE_DPI:-}" ] || ready="$ready dpi $QNV_WINE_DPI"
   (
     flock 9
-    [ "$(cat "$WINEPREFIX/.qnv-ready" 2>/dev/null)" = "$QNV_PREFIX_VERSION" ] && exit 0
+    [ "$(cat "$WINEPREFIX/.qnv-ready" 2>/dev/null)" = "$ready" ] && exit 0
     qnv_log "setting up the Wine prefix $WINEPREFIX"
     [ -f "$WINEPREFIX/system.reg" ] || qnv_wine wineboot -i >/dev/null 2>&1
     local font="WenQuanYi Micro Hei" f
@@ -76,8 +83,11 @@ qnv_ensure_prefix() {
     qnv_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     qnv_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
     qnv_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+    if [ -n "${QNV_WINE_DPI:-}" ]; then
+      qnv_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QNV_WINE_DPI" /f >/dev/null 2>&1
+    fi
     qnv_wineserver -w
-    echo "$QNV_PREFIX_VERSION" > "$WINEPREFIX/.qnv-ready"
+    echo "$ready" > "$WINEPREFIX/.qnv-ready"
   ) 9>"$(dirname "$WINEPREFIX")/.wineprefix.lock"
 }
 

@@ -27,6 +27,10 @@ uint64_t estimatedMemory(DocumentKind kind, uint64_t fileBytes, uint64_t runsSqu
       control = fileBytes / 2 * kPlainTextBytesPerFileByte;
       own = fileBytes + fileBytes / 2;
       break;
+    case DocumentKind::kStrongProtected:
+      control = fileBytes * kPlainTextBytesPerFileByte;
+      own = 2 * fileBytes;
+      break;
   }
   return saturatingAdd(control + own, runsSquared / kRunCharactersSquaredPerByte);
 }

@@ -24,7 +24,9 @@ inline constexpr uint64_t kSlowLayoutRunsSquared = 5'000'000'000;
 // The control holds at most this many characters, and the file is read into one string.
 inline constexpr uint64_t kMaxDocumentFileBytes = 0x7FFFFFFE;
 
-enum class DocumentKind { kPlainText, kRtf, kProtected };
+// kProtected: the legacy format (the document in hexadecimal); kStrongProtected: the
+// document encrypted byte for byte.
+enum class DocumentKind { kPlainText, kRtf, kProtected, kStrongProtected };
 
 // The memory that opening a file of `fileBytes` takes: the control's, and the program's own
 // copies while it reads (the file; for a protected file also its document). `runsSquared`

@@ -5,7 +5,7 @@
 namespace qnv::commands {
 namespace {
 
-constexpr std::array<CommandRow, 17> kCommands{{
+constexpr std::array<CommandRow, 25> kCommands{{
     {CommandId::ApplyHighlight, 'D', kCtrl, "加亮    (Ctrl+D)"},
     {CommandId::ToggleBold, 'F', kCtrl, "加粗    (Ctrl+F)"},
     {CommandId::ToggleUnderline, 'G', kCtrl, "下划线  (Ctrl+G)"},
@@ -24,6 +24,19 @@ constexpr std::array<CommandRow, 17> kCommands{{
     {CommandId::OpenSettings, 0, 0, "设置"},
     {CommandId::SaveDocument, 'S', kCtrl, nullptr},
     {CommandId::EncryptAndSave, kKeyF1, kAnyModifiers, nullptr},
+    // Beyond the designed table. None of these keys is consumed: the editor box gets each of
+    // them afterwards, as it gets the designed ones, and the control does nothing with them
+    // (Ctrl+O, Ctrl+N and Ctrl+P type control characters that it ignores; function keys and
+    // Ctrl+0 type none). The find window's key is Ctrl+F3 because Ctrl+F and Ctrl+H are
+    // designed as bold and strike-through.
+    {CommandId::OpenDocument, 'O', kCtrl, "打开... (Ctrl+O)"},
+    {CommandId::NewWindow, 'N', kCtrl, "新建窗口 (Ctrl+N)"},
+    {CommandId::OpenFindWindow, kKeyF3, kCtrl, "查找... (Ctrl+F3)"},
+    {CommandId::OpenReplaceWindow, 0, 0, "替换..."},
+    {CommandId::PrintDocument, 'P', kCtrl, "打印... (Ctrl+P)"},
+    {CommandId::FindNext, kKeyF3, 0, nullptr},
+    {CommandId::FindPrevious, kKeyF3, kShift, nullptr},
+    {CommandId::ResetZoom, '0', kCtrl, nullptr},
 }};
 
 constexpr MenuEntry entry(CommandId id) {
@@ -34,7 +47,7 @@ constexpr MenuEntry entry(CommandId id) {
 }
 constexpr MenuEntry kSeparator{};
 
-constexpr std::array<MenuEntry, 18> kMenu{{
+constexpr std::array<MenuEntry, 27> kMenu{{
     entry(CommandId::ApplyHighlight), entry(CommandId::ToggleBold), entry(CommandId::ToggleUnderline),
     entry(CommandId::ApplyStrikeThrough), entry(CommandId::PickTextColour), entry(CommandId::ChooseFont),
     kSeparator,
@@ -44,6 +57,14 @@ constexpr std::array<MenuEntry, 18> kMenu{{
     entry(CommandId::UndoEdit), entry(CommandId::SelectAll),
     kSeparator,
     entry(CommandId::OpenSettings),
+    // Rows beyond the designed menu, below it.
+    kSeparator,
+    entry(CommandId::OpenDocument), MenuEntry{std::nullopt, "最近打开", Submenu::RecentFiles},
+    entry(CommandId::NewWindow),
+    kSeparator,
+    entry(CommandId::OpenFindWindow), entry(CommandId::OpenReplaceWindow),
+    kSeparator,
+    entry(CommandId::PrintDocument),
 }};
 
 }  // namespace

@@ -25,6 +25,15 @@ enum class CommandId {
   UndoEdit,
   SelectAll,
   OpenSettings,
+  // Beyond the designed table: documents, search, printing and zoom.
+  OpenDocument,
+  NewWindow,
+  OpenFindWindow,
+  OpenReplaceWindow,
+  FindNext,
+  FindPrevious,
+  PrintDocument,
+  ResetZoom,
 };
 
 // Modifier bits delivered with key events.
@@ -32,6 +41,7 @@ enum Modifier : int { kCtrl = 1, kShift = 2, kAlt = 4 };
 
 inline constexpr int kKeyAlt = 18;
 inline constexpr int kKeyF1 = 112;
+inline constexpr int kKeyF3 = 114;
 inline constexpr int kKeyEnter = 13;
 inline constexpr int kAnyModifiers = -1;
 
@@ -45,10 +55,16 @@ struct CommandRow {
 // Every command, in menu order; the rows without a caption are keyboard-only.
 std::span<const CommandRow> commandTable();
 
-// The context menu "右键菜单", top to bottom; an empty entry is a separator.
+// The submenus of the context menu; their rows are filled in when the menu opens.
+enum class Submenu { None, RecentFiles };
+
+// The context menu "右键菜单", top to bottom; an entry with neither a command nor a submenu
+// is a separator.
 struct MenuEntry {
   std::optional<CommandId> command;
   const char* caption = nullptr;
+  Submenu submenu = Submenu::None;
+  bool isSeparator() const { return !command && submenu == Submenu::None; }
 };
 std::span<const MenuEntry> contextMenuEntries();
 inline constexpr std::string_view kContextMenuName = "右键菜单";

@@ -31,6 +31,12 @@ Profile without(Profile profile, std::string_view section, std::string_view key)
   return profile;
 }
 
+// The profile without `section`.
+Profile withoutSection(Profile profile, std::string_view section) {
+  std::erase_if(profile, [&](const ProfileSection& s) { return sameName(s.name, section); });
+  return profile;
+}
+
 }  // namespace
 
 bool onlyKeyChanged(const Profile& before, const Profile& after, std::string_view section, std::string_view key,
@@ -44,6 +50,13 @@ bool onlyKeyChanged(const Profile& before, const Profile& after, std::string_vie
   };
   const auto firstSection = std::find_if(after.begin(), after.end(), [&](const ProfileSection& s) { return sameName(s.name, section); });
   return firstSection != after.end() && holdsValue(*firstSection) && without(before, section, key) == without(after, section, key);
+}
+
+bool onlySectionReplaced(const Profile& before, const Profile& after, std::string_view section,
+                         const std::vector<std::string>& entries) {
+  const auto found = std::find_if(after.begin(), after.end(), [&](const ProfileSection& s) { return sameName(s.name, section); });
+  const std::vector<std::string> held = found == after.end() ? std::vector<std::string>() : found->entries;
+  return held == entries && withoutSection(before, section) == withoutSection(after, section);
 }
 
 }  // namespace qnv::settings

@@ -23,4 +23,9 @@ using Profile = std::vector<ProfileSection>;
 bool onlyKeyChanged(const Profile& before, const Profile& after, std::string_view section, std::string_view key,
                     std::string_view value);
 
+// Whether `after` holds everything `before` held outside `section`, and `section` holding
+// exactly `entries` (no section at all when there are none).
+bool onlySectionReplaced(const Profile& before, const Profile& after, std::string_view section,
+                         const std::vector<std::string>& entries);
+
 }  // namespace qnv::settings

@@ -67,6 +67,10 @@ uint32_t parseSettingColour(std::string_view text) { return static_cast<uint32_t
 
 std::string formatSettingColour(uint32_t colour) { return formatSettingInt(static_cast<int32_t>(colour)); }
 
+bool parseStrongProtection(std::string_view text) { return text == kStrongProtection; }
+
+std::string_view formatStrongProtection(bool strong) { return strong ? kStrongProtection : kCompatibleProtection; }
+
 namespace {
 
 struct KeyReader {

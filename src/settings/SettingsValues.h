@@ -26,6 +26,7 @@ inline constexpr std::string_view kFontName = "字体名称";
 inline constexpr std::string_view kTextColour = "字体色";
 inline constexpr std::string_view kHighlightColour = "高亮色";
 inline constexpr std::string_view kBackgroundColour = "背景色";
+inline constexpr std::string_view kProtectionFormat = "加密方式";
 }  // namespace key
 
 inline constexpr std::string_view kFlagTrue = "真";
@@ -44,6 +45,13 @@ std::string_view formatSettingFlag(bool value);
 // Colours are stored as the signed integer of their 0x00BBGGRR value.
 uint32_t parseSettingColour(std::string_view text);
 std::string formatSettingColour(uint32_t colour);
+
+// The protected format F1 writes: "强" is the strong format; "兼容", any other value and a
+// missing key are the legacy one, which every copy of the editor can open.
+inline constexpr std::string_view kStrongProtection = "强";
+inline constexpr std::string_view kCompatibleProtection = "兼容";
+bool parseStrongProtection(std::string_view text);
+std::string_view formatStrongProtection(bool strong);
 
 // Reads one key: its value, or nullopt when the key is missing.
 using SettingReader = std::function<std::optional<std::string>(std::string_view key)>;

@@ -1,5 +1,6 @@
 #pragma once
 // The format records exchanged with the EditorBox, and colour conventions.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -46,6 +47,14 @@ struct ParaFormat {
   int32_t alignment = kAlignLeft;
 
   bool operator==(const ParaFormat&) const = default;
+};
+
+// A run of the document's characters, [start, end), in the control's character positions
+// (UTF-16 code units; a paragraph break counts as one).
+struct TextRange {
+  size_t start = 0;
+  size_t end = 0;
+  bool operator==(const TextRange&) const = default;
 };
 
 }  // namespace qnv::ui

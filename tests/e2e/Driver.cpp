@@ -63,6 +63,8 @@ Session::Session() {
   std::filesystem::copy_file(programPath(), exe_);
 }
 
+Session::Session(std::filesystem::path program) : exe_(std::move(program)) {}
+
 Session::~Session() {
   if (pi_.hProcess) {
     if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
@@ -280,6 +282,18 @@ bool gone(const Session& s, const std::wstring& cls) {
     }
     return true;
   });
+}
+
+HWND openSettingsFromMenu(const Session& s, HWND editor) {
+  RECT box;
+  GetWindowRect(GetDlgItem(editor, 100), &box);
+  click({box.left + 80, box.top + 60}, true);
+  if (!waitForClass(s, L"#32768")) return nullptr;
+  // 设置 is the last designed row, the seventh from the bottom below the rows beyond the
+  // design: Up from no selection reaches the bottom row first.
+  for (int i = 0; i < 7; ++i) s.pressChord({VK_UP});
+  s.pressChord({VK_RETURN});
+  return s.waitForCaption(L"设置");
 }
 
 }  // namespace qnv::e2e

@@ -32,6 +32,8 @@ std::wstring className(HWND hwnd);
 class Session {
  public:
   Session();
+  // Runs the program at `program` where it is (an installed copy), without a copy of its own.
+  explicit Session(std::filesystem::path program);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -91,5 +93,8 @@ POINT centreOf(HWND hwnd);
 // A visible window of the program of this class, once it is up.
 HWND waitForClass(const Session& s, const std::wstring& cls, std::chrono::milliseconds deadline = 10s);
 bool gone(const Session& s, const std::wstring& cls);
+// Opens the settings window through its row of the right-click menu (the menu opened by a
+// right click, the row chosen with the keys); the window once it is up.
+HWND openSettingsFromMenu(const Session& s, HWND editor);
 
 }  // namespace qnv::e2e

@@ -1,8 +1,11 @@
-// Journeys through protecting a document with F1 and unlocking it at the next start.
+// Journeys through protecting a document with F1 and unlocking it at the next start, in the
+// legacy format and in the strong one chosen in the settings window.
 #include <gtest/gtest.h>
 
 #include "crypto/Digest.h"
+#include "crypto/HexCodec.h"
 #include "crypto/ProtectedFormat.h"
+#include "crypto/StrongFormat.h"
 #include "e2e/Driver.h"
 #include "support/ProtectedFiles.h"
 #include "ui/win/Text.h"
@@ -30,6 +33,16 @@ void enterPassword(const Session& s, HWND window, const std::wstring& password) 
   s.focus(window);
   s.typeText(password);
   s.pressChord({VK_RETURN});
+}
+
+// Enters a wrong password in the unlock window, which says so; OK closes the message.
+void enterWrongPassword(const Session& s, HWND unlock, const std::wstring& password) {
+  enterPassword(s, unlock, password);
+  HWND box = s.waitForMessageBox(L"信息：");
+  ASSERT_TRUE(box);
+  EXPECT_EQ(messageBoxText(box), L"密码错误，请重新输入。");
+  s.clickButton(box, IDOK);
+  ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }));
 }
 
 TEST(ProtectedJourney, ProtectWithF1ThenUnlockAtTheNextStart) {
@@ -81,13 +94,7 @@ TEST(ProtectedJourney, AWrongPasswordThenTheRightOne) {
   s.start(L"\"" + doc.wstring() + L"\"");
   HWND unlock = s.waitForCaption(kUnlockCaption);
   ASSERT_TRUE(unlock);
-  enterPassword(s, unlock, L"错的");
-
-  HWND box = s.waitForMessageBox(L"信息：");
-  ASSERT_TRUE(box);
-  EXPECT_EQ(messageBoxText(box), L"密码错误，请重新输入。");
-  s.clickButton(box, IDOK);
-  ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }));
+  enterWrongPassword(s, unlock, L"错的");
   EXPECT_TRUE(IsWindowVisible(unlock)) << "another try";
   EXPECT_TRUE(GetDlgItem(unlock, kPasswordBoxId));
 
@@ -136,6 +143,85 @@ TEST(ProtectedJourney, ClosingTheUnlockWindowLeavesAnEmptyDocumentAndTheFileAlon
   s.clickButton(quit, IDYES);
   EXPECT_EQ(s.waitForExit(), 0u);
   EXPECT_EQ(test::readFileBytes(doc), protectedBytes);
+}
+
+TEST(ProtectedJourney, StrongEncryptionChosenInTheSettingsThenRestartEditAndCtrlS) {
+  Session first;
+  const auto doc = first.folder() / L"机密.qnv";
+  const std::string secret = "top secret plan";
+  test::writeFileBytes(doc, secret + "\r\n" + ansi(L"第二行中文"));
+  first.start(L"\"" + doc.wstring() + L"\"");
+  HWND editor = first.editorWindow();
+  ASSERT_TRUE(editor);
+  first.focus(editor);
+
+  // 强加密, clicked in the settings window, is written at once.
+  HWND settings = openSettingsFromMenu(first, editor);
+  ASSERT_TRUE(settings);
+  HWND strong = FindWindowExW(settings, nullptr, L"Button", L"强加密");
+  ASSERT_TRUE(strong);
+  click(centreOf(strong));
+  EXPECT_TRUE(waitFor([&] { return test::readFileBytes(first.settingsFile()).find(ansi(L"加密方式=强")) != std::string::npos; }))
+      << test::readFileBytes(first.settingsFile());
+  PostMessageW(settings, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(waitFor([&] { return !IsWindow(settings); }));
+
+  // F1 writes the strong format, with the costs it always writes.
+  first.focus(editor);
+  first.pressChord({VK_F1});
+  HWND encrypt = first.waitForCaption(kEncryptCaption);
+  ASSERT_TRUE(encrypt);
+  enterPassword(first, encrypt, L"强密码");
+  ASSERT_TRUE(waitFor([&] { return crypto::isStrongFile(test::readFileBytes(doc)); })) << "written protected";
+  const std::string protectedBytes = test::readFileBytes(doc);
+  const std::optional<crypto::StrongHeader> header = crypto::readStrongHeader(protectedBytes);
+  ASSERT_TRUE(header);
+  EXPECT_EQ(header->parameters.passes, 3u);
+  EXPECT_EQ(header->parameters.memoryKiB, 65536u);
+  EXPECT_EQ(header->parameters.lanes, 4u);
+  EXPECT_EQ(protectedBytes.find(secret), std::string::npos) << "none of the text";
+  EXPECT_EQ(protectedBytes.find(crypto::hexEncode(crypto::scrambleBytes(secret))), std::string::npos)
+      << "nor its legacy scrambling";
+  first.requestClose();
+  EXPECT_EQ(first.waitForExit(), 0u);
+
+  // The next start: a wrong password, then the right one.
+  Session second;
+  std::filesystem::copy_file(first.settingsFile(), second.settingsFile());
+  second.start(L"\"" + doc.wstring() + L"\"");
+  HWND unlock = second.waitForCaption(kUnlockCaption);
+  ASSERT_TRUE(unlock);
+  enterWrongPassword(second, unlock, L"弱密码");
+  enterPassword(second, unlock, L"强密码");
+  editor = second.editorWindow();
+  ASSERT_TRUE(editor);
+  ASSERT_TRUE(waitFor([&] { return editorText(editor).find(L"top secret plan") == 0; })) << ui::narrow(editorText(editor));
+  EXPECT_NE(editorText(editor).find(L"第二行中文"), std::wstring::npos);
+
+  // Edited, then Ctrl+S keeps the protection: the same format, salt and costs, a new nonce.
+  second.focus(editor);
+  second.pressChord({VK_CONTROL, VK_END});
+  second.typeText(L" and more");
+  ASSERT_TRUE(waitFor([&] { return editorText(editor).find(L" and more") != std::wstring::npos; }));
+  second.pressChord({VK_CONTROL, 'S'});
+  HWND keep = second.waitForMessageBox(L"信息：");
+  ASSERT_TRUE(keep);
+  EXPECT_EQ(messageBoxText(keep), L"此文档原为加密文档，是否继续加密保存？");
+  second.clickButton(keep, IDYES);
+  std::string saved;
+  ASSERT_TRUE(waitFor([&] {
+    saved = test::readFileBytes(doc);
+    return saved != protectedBytes && crypto::isStrongFile(saved);
+  }));
+  EXPECT_EQ(saved.substr(0, 33), protectedBytes.substr(0, 33)) << "format, costs and salt";
+  EXPECT_NE(saved.substr(33, 12), protectedBytes.substr(33, 12)) << "a new nonce";
+  const auto document = test::unlockProtectedFile(doc, L"强密码");
+  ASSERT_TRUE(document);
+  EXPECT_NE(document->find(" and more"), std::string::npos) << *document;
+  EXPECT_EQ(saved.find("top secret plan"), std::string::npos);
+
+  second.requestClose();
+  EXPECT_EQ(second.waitForExit(), 0u);
 }
 
 }  // namespace

@@ -35,6 +35,19 @@ TEST(CommandTable, KeyDownDispatch) {
       {kKeyAlt, 0, std::nullopt, true},
       {kKeyAlt, kCtrl, std::nullopt, true},
       {17, 0, std::nullopt, false},
+      // Beyond the designed table, with the same exact modifier rule.
+      {'O', kCtrl, CommandId::OpenDocument, false},
+      {'O', kCtrl | kShift, std::nullopt, false},
+      {'N', kCtrl, CommandId::NewWindow, false},
+      {'P', kCtrl, CommandId::PrintDocument, false},
+      {'P', 0, std::nullopt, false},
+      {kKeyF3, 0, CommandId::FindNext, false},
+      {kKeyF3, kShift, CommandId::FindPrevious, false},
+      {kKeyF3, kCtrl, CommandId::OpenFindWindow, false},
+      {kKeyF3, kCtrl | kShift, std::nullopt, false},
+      {kKeyF3, kAlt, std::nullopt, false},
+      {'0', kCtrl, CommandId::ResetZoom, false},
+      {'0', 0, std::nullopt, false},
   };
   for (const Case& c : cases) {
     KeyDownAction a = decideKeyDown(c.key, c.modifiers);
@@ -78,22 +91,31 @@ TEST(CommandTable, ConfinementRectangles) {
 }
 
 TEST(CommandTable, ContextMenuRows) {
+  // The designed 18 rows, then the rows beyond the design below a separator.
   const char* expected[] = {"加亮    (Ctrl+D)", "加粗    (Ctrl+F)", "下划线  (Ctrl+G)", "删除线  (Ctrl+H)",
                             "颜色    (Ctrl+Q)", "字体    (Ctrl+W)", nullptr,           "居左    (Ctrl+1)",
                             "居中    (Ctrl+2)", "居右    (Ctrl+3)", nullptr,           "剪切    (Ctrl+X)",
                             "复制    (Ctrl+C)", "粘贴    (Ctrl+V)", "撤销    (Ctrl+Z)", "全选    (Ctrl+A)",
-                            nullptr,           "设置"};
+                            nullptr,           "设置",
+                            nullptr,           "打开... (Ctrl+O)", "最近打开",        "新建窗口 (Ctrl+N)",
+                            nullptr,           "查找... (Ctrl+F3)", "替换...",         nullptr,
+                            "打印... (Ctrl+P)"};
   auto entries = contextMenuEntries();
   ASSERT_EQ(entries.size(), std::size(expected));
   for (size_t i = 0; i < entries.size(); ++i) {
     if (!expected[i]) {
-      EXPECT_FALSE(entries[i].command.has_value()) << "row " << i + 1 << " is a separator";
+      EXPECT_TRUE(entries[i].isSeparator()) << "row " << i + 1 << " is a separator";
     } else {
-      ASSERT_TRUE(entries[i].command.has_value()) << "row " << i + 1;
+      ASSERT_FALSE(entries[i].isSeparator()) << "row " << i + 1;
       EXPECT_STREQ(entries[i].caption, expected[i]) << "row " << i + 1;
     }
   }
   EXPECT_EQ(entries[17].command, CommandId::OpenSettings);
+  EXPECT_EQ(entries[20].submenu, Submenu::RecentFiles);
+  EXPECT_FALSE(entries[20].command.has_value()) << "the submenu row runs no command itself";
+  EXPECT_EQ(entries[19].command, CommandId::OpenDocument);
+  EXPECT_EQ(entries[24].command, CommandId::OpenReplaceWindow);
+  EXPECT_EQ(entries[26].command, CommandId::PrintDocument);
 }
 
 

@@ -12,6 +12,8 @@ TEST(DocumentSize, TheControlsMemoryGrowsWithTheFileAndTheSquaresOfItsStretchesO
   EXPECT_EQ(estimatedMemory(DocumentKind::kRtf, 10 * kMiB), 91 * 10 * kMiB);
   // A protected file of 2n + 13 bytes holds n bytes of document, counted as plain text.
   EXPECT_EQ(estimatedMemory(DocumentKind::kProtected, 20 * kMiB), 140 * 10 * kMiB + 30 * kMiB);
+  // The strong format holds the document byte for byte.
+  EXPECT_EQ(estimatedMemory(DocumentKind::kStrongProtected, 10 * kMiB), 142 * 10 * kMiB);
   EXPECT_EQ(estimatedMemory(DocumentKind::kPlainText, 100, 30000ull * 30000), 141 * 100 + 30000ull * 30000 / 3);
   EXPECT_EQ(estimatedMemory(DocumentKind::kPlainText, kMaxDocumentFileBytes + 1), UINT64_MAX);
   EXPECT_EQ(estimatedMemory(DocumentKind::kRtf, 1, UINT64_MAX), 91 + UINT64_MAX / 3);
@@ -39,7 +41,8 @@ TEST(DocumentSize, Verdicts) {
 }
 
 TEST(DocumentSize, LargestOpenableFile) {
-  for (const DocumentKind kind : {DocumentKind::kPlainText, DocumentKind::kRtf, DocumentKind::kProtected}) {
+  for (const DocumentKind kind : {DocumentKind::kPlainText, DocumentKind::kRtf, DocumentKind::kProtected,
+                                  DocumentKind::kStrongProtected}) {
     for (const uint64_t total : {uint64_t{0}, uint64_t{1000}, 16 * kGiB, uint64_t{UINT64_MAX}}) {
       const uint64_t largest = largestOpenableFile(kind, total);
       EXPECT_LE(estimatedMemory(kind, largest), total);

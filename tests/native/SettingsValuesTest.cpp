@@ -47,6 +47,16 @@ TEST(SettingsValues, FlagsAndColoursRoundTrip) {
   EXPECT_EQ(formatSettingInt(-3), "-3");
 }
 
+TEST(SettingsValues, OnlyStrongNamesTheStrongProtectedFormat) {
+  EXPECT_TRUE(parseStrongProtection("强"));
+  // Missing (read as empty), "兼容" and anything else keep the legacy format.
+  for (const char* text : {"", "兼容", "真", "强 ", " 强", "强加密", "强强"}) {
+    EXPECT_FALSE(parseStrongProtection(text)) << text;
+  }
+  EXPECT_EQ(formatStrongProtection(true), "强");
+  EXPECT_EQ(formatStrongProtection(false), "兼容");
+}
+
 SettingReader readerOf(const std::map<std::string, std::string>& values, std::vector<std::string>* order = nullptr) {
   return [values, order](std::string_view k) -> std::optional<std::string> {
     if (order) order->emplace_back(k);

@@ -2,6 +2,7 @@
 
 #include "crypto/Digest.h"
 #include "crypto/ProtectedFormat.h"
+#include "crypto/StrongFormat.h"
 #include "support/WinTestSupport.h"
 #include "ui/win/Text.h"
 #include "ui/win/Window.h"
@@ -9,7 +10,13 @@
 namespace qnv::test {
 
 std::optional<std::string> unlockProtectedFile(const std::filesystem::path& path, const std::wstring& password) {
-  const std::string text = crypto::textUpToFirstNul(readFileBytes(path));
+  const std::string bytes = readFileBytes(path);
+  if (crypto::isStrongFile(bytes)) {
+    crypto::StrongUnlock unlocked = crypto::unlockStrongFile(bytes, ui::toAnsi(password), nullptr);
+    if (unlocked.status != crypto::StrongUnlock::Status::Unlocked) return std::nullopt;
+    return std::move(unlocked.document);
+  }
+  const std::string text = crypto::textUpToFirstNul(bytes);
   if (!crypto::isProtectedText(text)) return std::nullopt;
   return crypto::decryptText(crypto::removeProtectedMarker(text), crypto::passwordCheckValue(ui::toAnsi(password)),
                              nullptr);

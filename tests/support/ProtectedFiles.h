@@ -12,7 +12,8 @@
 
 namespace qnv::test {
 
-// The document a legacy protected file holds for a password, or nullopt when it does not open.
+// The document a protected file of either format holds for a password, or nullopt when it
+// does not open.
 std::optional<std::string> unlockProtectedFile(const std::filesystem::path& path, const std::wstring& password);
 
 void typePassword(HWND passwordWindow, const std::wstring& password);

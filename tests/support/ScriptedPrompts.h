@@ -39,9 +39,16 @@ class ScriptedPrompts final : public ui::Prompts {
   std::deque<std::function<bool(ui::FontDialogValues&)>> fontChoices;
   // Colour dialog: each entry is the chosen colour, or nullopt for Cancel.
   std::deque<std::optional<uint32_t>> colourChoices;
+  // Open dialog: each entry is the chosen path, or nullopt for Cancel.
+  std::deque<std::optional<std::wstring>> openChoices;
+  // Print dialog: each entry makes the device context handed back (the program deletes it),
+  // or returns nullptr for Cancel.
+  std::deque<std::function<HDC()>> printerChoices;
 
   std::vector<Message> messages;
   std::vector<ui::SaveDialogValues> saveDialogsShown;
+  std::vector<ui::FileDialogValues> openDialogsShown;
+  size_t printDialogsShown = 0;
   std::vector<ui::FontDialogValues> fontDialogsShown;
   std::optional<int> exitCode;
 
@@ -57,6 +64,10 @@ class ScriptedPrompts final : public ui::Prompts {
     if (!saveChoices.empty()) ADD_FAILURE() << saveChoices.size() << " save dialog choice(s) left unused";
     if (!fontChoices.empty()) ADD_FAILURE() << fontChoices.size() << " font dialog choice(s) left unused";
     if (!colourChoices.empty()) ADD_FAILURE() << colourChoices.size() << " colour dialog choice(s) left unused";
+    if (!openChoices.empty()) ADD_FAILURE() << openChoices.size() << " open dialog choice(s) left unused";
+    if (!printerChoices.empty()) ADD_FAILURE() << printerChoices.size() << " print dialog choice(s) left unused";
+    openChoices.clear();
+    printerChoices.clear();
     answers.clear();
     saveChoices.clear();
     fontChoices.clear();
@@ -82,15 +93,23 @@ class ScriptedPrompts final : public ui::Prompts {
 
   bool saveFileName(ui::SaveDialogValues& dialog) override {
     saveDialogsShown.push_back(dialog);
-    if (saveChoices.empty()) {
-      ADD_FAILURE() << "unscripted save dialog: " << ui::narrow(dialog.title);
-      return false;
+    return takeFileChoice(saveChoices, dialog, "save");
+  }
+
+  bool openFileName(ui::FileDialogValues& dialog) override {
+    openDialogsShown.push_back(dialog);
+    return takeFileChoice(openChoices, dialog, "open");
+  }
+
+  HDC choosePrinter() override {
+    ++printDialogsShown;
+    if (printerChoices.empty()) {
+      ADD_FAILURE() << "unscripted print dialog";
+      return nullptr;
     }
-    const std::optional<std::wstring> choice = saveChoices.front();
-    saveChoices.pop_front();
-    if (!choice) return false;
-    dialog.fileName = *choice;
-    return true;
+    auto choice = printerChoices.front();
+    printerChoices.pop_front();
+    return choice();
   }
 
   bool chooseFont(ui::FontDialogValues& values) override {
@@ -117,6 +136,21 @@ class ScriptedPrompts final : public ui::Prompts {
   }
 
   void exitProcess(int code) override { exitCode = code; }
+
+ private:
+  // The next scripted answer of a file dialog: a path chosen (OK) or Cancel.
+  static bool takeFileChoice(std::deque<std::optional<std::wstring>>& choices, ui::FileDialogValues& dialog,
+                             const char* kind) {
+    if (choices.empty()) {
+      ADD_FAILURE() << "unscripted " << kind << " dialog: " << ui::narrow(dialog.title);
+      return false;
+    }
+    const std::optional<std::wstring> choice = choices.front();
+    choices.pop_front();
+    if (!choice) return false;
+    dialog.fileName = *choice;
+    return true;
+  }
 };
 
 }  // namespace qnv::test

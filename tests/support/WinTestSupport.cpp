@@ -114,7 +114,11 @@ void CALLBACK watchTick(HWND, UINT, UINT_PTR id, DWORD) {
   HWND window = threadWindowWithCaption(watch.caption);
   const auto now = std::chrono::steady_clock::now();
   if (!*watch.ran) {
-    if (window) {
+    if (watch.ran.use_count() == 1) {
+      // Nobody waits for it any more.
+      KillTimer(nullptr, id);
+      watches().erase(id);
+    } else if (window) {
       *watch.ran = true;  // before acting: the action may run this loop again
       watch.deadline = now + std::chrono::seconds(10);
       auto action = watch.action;

@@ -38,13 +38,14 @@ class TempDir {
 std::string readFileBytes(const std::filesystem::path& path);
 void writeFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
-// Watches for a window with `caption` from inside whichever message loop this thread runs
-// (a modal window's included) and runs the action on it once; the flag tells whether it
-// ran. A window still open twenty seconds after its action is closed, so that a failing
-// test fails instead of hanging.
 // A window of this thread with exactly this caption, or nullptr.
 HWND threadWindowWithCaption(const std::wstring& caption);
 
+// Watches for a window with `caption` from inside whichever message loop this thread runs
+// (a modal window's included) and runs the action on it once; the flag tells whether it
+// ran. A window still open twenty seconds after its action is closed, so that a failing
+// test fails instead of hanging. Letting go of the flag before the window showed ends the
+// watch.
 std::shared_ptr<bool> whenWindowShows(const std::wstring& caption, std::function<void(HWND)> action);
 
 // Converts a path of the build machine (/work/...) to the path Wine shows for it (Z:\work\...).

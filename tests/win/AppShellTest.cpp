@@ -61,10 +61,11 @@ TEST_F(AppShell, WithoutSettingsFileTheDesignedWindowOpens) {
   EXPECT_EQ(f.fontName, "微软雅黑");
   EXPECT_EQ(f.size, 11);
   EXPECT_EQ(f.colour, 0xFFFFFFu);
-  RECT box;
+  RECT box, client;
   GetWindowRect(w.editorBox().hwnd(), &box);
-  EXPECT_EQ(box.right - box.left, 600 - 16);
-  EXPECT_EQ(box.bottom - box.top, 500 - 39);
+  GetClientRect(w.hwnd(), &client);
+  EXPECT_EQ(box.right - box.left, client.right) << "the box fills the client area, whatever the frame";
+  EXPECT_EQ(box.bottom - box.top, client.bottom);
   EXPECT_EQ(GetFocus(), w.editorBox().hwnd()) << "the user can type at once";
 }
 

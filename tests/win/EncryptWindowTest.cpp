@@ -1,10 +1,12 @@
 // The encrypt window (F1) in-process: its design, the target rules, Enter in the password
-// box, a second activation while saving, a failing hash service or write, and documents
-// that come back unchanged through the unlock routine.
+// box, a second activation while saving, a failing hash service or write, the format the
+// settings choose and the passwords it refuses, and documents that come back unchanged
+// through the unlock routine.
 #include <gtest/gtest.h>
 
 #include <richedit.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -12,7 +14,9 @@
 #include "app/win/Document.h"
 #include "app/win/EditorWindow.h"
 #include "crypto/Digest.h"
+#include "crypto/HexCodec.h"
 #include "crypto/ProtectedFormat.h"
+#include "crypto/StrongFormat.h"
 #include "crypto/win/EncryptWindow.h"
 #include "crypto/win/UnlockWindow.h"
 #include "app/win/ProtectedDocument.h"
@@ -47,9 +51,14 @@ const std::wstring kUnlockCaption = L"请输入密码解锁文件";
 // GBK bytes of "中文笔记".
 const std::string kGbkNote = "\xD6\xD0\xCE\xC4\xB1\xCA\xBC\xC7";
 
+const std::wstring kOutsideCodePage = L"密码中有本系统的文字编码无法表示的字符，请换一个密码。";
+
 // The editor's document as a protected file holds it: the control's RTF stream ends with
 // a zero byte, and a document ends at its first zero byte.
 std::string documentOf(EditorWindow& editor) { return textUpToFirstNul(editor.editorBox().context()); }
+
+// Names the format F1 writes in the settings file, as the settings window does.
+void chooseFormat(const char* value) { appState().settingsFile.writeSetting("加密方式", value); }
 
 class EncryptWindowTest : public test::EditorFixture {
  protected:
@@ -65,14 +74,22 @@ class EncryptWindowTest : public test::EditorFixture {
   }
 
   // Opens the encrypt window without its modal loop, types the password and presses the
-  // button; returns once the window has closed.
-  void encryptThroughWindow(const std::wstring& password) {
-    encryptWindow =
-        std::make_unique<EncryptWindow>([this](std::wstring_view typed) { encryptAndSave(*window, typed); });
-    ASSERT_TRUE(encryptWindow->create(encryptWindowDesign()));
-    ShowWindow(encryptWindow->hwnd(), SW_SHOWNOACTIVATE);
+  // button.
+  void pressEncrypt(const std::wstring& password) {
+    if (!encryptWindow || !encryptWindow->isAlive()) {
+      encryptWindow =
+          std::make_unique<EncryptWindow>([this](std::wstring_view typed) { return encryptAndSave(*window, typed); });
+      ASSERT_TRUE(encryptWindow->create(encryptWindowDesign()));
+      ShowWindow(encryptWindow->hwnd(), SW_SHOWNOACTIVATE);
+    }
     typePassword(encryptWindow->hwnd(), password);
     clickAction(encryptWindow->hwnd());
+    test::pumpMessages();
+  }
+
+  // The same, and returns once the window has closed.
+  void encryptThroughWindow(const std::wstring& password) {
+    pressEncrypt(password);
     EXPECT_TRUE(test::pumpUntil([&] { return !encryptWindow->isAlive(); })) << "the window closes after acting";
   }
 
@@ -329,15 +346,21 @@ TEST_F(EncryptWindowTest, DocumentsComeBackByteForByteThroughTheUnlockRoutine) {
     bool bold;
     bool plainText;  // the box was switched to plain text by an earlier save as .txt
     std::wstring password;
+    bool strong;
   } cases[] = {
-      {"rich text with Chinese", L"中文笔记\r\n第二段 with ASCII", true, false, L"秘密123"},
-      {"plain text with Chinese", L"纯文本，第一行\r\n第二行", false, true, L"密码"},
-      {"empty password", L"你好", false, false, L""},
-      {"empty plain document", L"", false, true, L"abc"},
+      {"rich text with Chinese", L"中文笔记\r\n第二段 with ASCII", true, false, L"秘密123", false},
+      {"plain text with Chinese", L"纯文本，第一行\r\n第二行", false, true, L"密码", false},
+      {"empty password", L"你好", false, false, L"", false},
+      {"empty plain document", L"", false, true, L"abc", false},
+      {"strong, rich text with Chinese", L"中文笔记\r\n第二段 with ASCII", true, false, L"秘密123", true},
+      {"strong, plain text with Chinese", L"纯文本，第一行\r\n第二行", false, true, L"密码", true},
+      {"strong, empty plain document", L"", false, true, L"abc", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     resetState();
+    DeleteFileW(settingsFile().c_str());
+    if (c.strong) chooseFormat("强");
     prompts.saveChoices.clear();
     test::TempDir folder;
     EditorWindow& w = open();
@@ -357,20 +380,142 @@ TEST_F(EncryptWindowTest, DocumentsComeBackByteForByteThroughTheUnlockRoutine) {
     prompts.saveChoices.push_back(target.wstring());
     encryptThroughWindow(c.password);
     const std::string original = w.editorBox().context();
-    ASSERT_EQ(test::readFileBytes(target).size(), 2 * original.size() + 13);
+    ASSERT_EQ(test::readFileBytes(target).size(), c.strong ? original.size() + 61 : 2 * original.size() + 13);
     window.reset();
 
     // A fresh editor unlocks the file into its box.
     resetState();
     EditorWindow& fresh = open();
     appState().documentPath = ui::narrow(target.wstring());
-    ASSERT_TRUE(unlockDocument(fresh, c.password));
+    ASSERT_EQ(unlockDocument(fresh, c.password), crypto::PasswordVerdict::Accepted);
     if (c.plainText) fresh.editorBox().setContextType(ui::EditorBox::kPlainText);
     EXPECT_EQ(fresh.editorBox().context(), original);
     if (c.bold) {
       SendMessageW(fresh.editorBox().hwnd(), EM_SETSEL, 0, 2);
       EXPECT_EQ(fresh.editorBox().selectionCharFormat().effects & kBold, kBold) << "formatting comes back";
     }
+    window.reset();
+  }
+}
+
+TEST_F(EncryptWindowTest, TheSettingChoosesTheFormatF1Writes) {
+  struct Case {
+    const char* name;
+    const char* setting;  // nullptr: no such key
+    bool strong;
+  } cases[] = {
+      {"no key", nullptr, false},
+      {"兼容", "兼容", false},
+      {"another value", "strong", false},
+      {"强", "强", true},
+  };
+  const std::string secret = "secret text";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetState();
+    DeleteFileW(settingsFile().c_str());
+    if (c.setting) chooseFormat(c.setting);
+    const auto path = dir / (ui::widen(c.name) + L".qnv");
+    EditorWindow& w = open(path.wstring());
+    type(L"机密内容 " + ui::widen(secret));
+    encryptThroughWindow(L"密码");
+
+    const std::string context = w.editorBox().context();
+    const std::string file = test::readFileBytes(path);
+    EXPECT_EQ(crypto::isStrongFile(file), c.strong);
+    EXPECT_EQ(test::unlockProtectedFile(path, L"密码"), documentOf(w));
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(appState().isModified, 0);
+    if (!c.strong) {
+      EXPECT_EQ(file.size(), 2 * context.size() + 13);
+      window.reset();
+      continue;
+    }
+    // The header as the format's table has it: version 2, Argon2id with t 3, m 65536 KiB and
+    // p 4, AES-256-GCM.
+    EXPECT_EQ(file.size(), context.size() + 61);
+    EXPECT_EQ(file.substr(0, 7), std::string(".qnv#2\x01", 7));
+    EXPECT_EQ(file.substr(7, 9), std::string("\x03\0\0\0\0\0\x01\0\x04", 9));
+    EXPECT_EQ(file[32], '\x01');
+    EXPECT_EQ(file.find(secret), std::string::npos) << "none of the text";
+    EXPECT_EQ(file.find(crypto::hexEncode(crypto::scrambleBytes(secret))), std::string::npos)
+        << "nor its legacy scrambling";
+
+    // Every F1 draws a fresh salt and nonce.
+    encryptThroughWindow(L"密码");
+    const std::string again = test::readFileBytes(path);
+    EXPECT_NE(again.substr(16, 16), file.substr(16, 16)) << "salt";
+    EXPECT_NE(again.substr(33, 12), file.substr(33, 12)) << "nonce";
+    EXPECT_EQ(test::unlockProtectedFile(path, L"密码"), documentOf(w));
+    window.reset();
+  }
+}
+
+TEST_F(EncryptWindowTest, PasswordsTheFormatCannotTakeAreRefusedAndAskedAgain) {
+  struct Case {
+    const char* name;
+    const char* setting;
+    std::wstring refused;
+    std::wstring message;
+  } cases[] = {
+      {"strong, empty", "强", L"", L"密码不能为空。"},
+      {"strong, an emoji", "强", L"密码\U0001F600", kOutsideCodePage},
+      {"legacy, Thai", "兼容", L"\u0E01\u0E02", kOutsideCodePage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetState();
+    prompts.messages.clear();
+    chooseFormat(c.setting);
+    const auto path = dir / (ui::widen(c.name) + L".qnv");
+    open(path.wstring());
+    type(L"内容");
+
+    prompts.answers.push_back(MessageAnswer::Ok);
+    pressEncrypt(c.refused);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, c.message);
+    EXPECT_EQ(prompts.messages[0].caption, L"信息：");
+    EXPECT_TRUE(encryptWindow->isAlive()) << "another try";
+    EXPECT_EQ(GetWindowTextLengthW(encryptWindow->passwordBox()), 0) << "the box is emptied";
+    EXPECT_TRUE(IsWindowEnabled(encryptWindow->actionButton()));
+    EXPECT_FALSE(std::filesystem::exists(path)) << "nothing written";
+    EXPECT_EQ(appState().isModified, 1);
+
+    encryptThroughWindow(L"好密码");
+    EXPECT_EQ(test::unlockProtectedFile(path, L"好密码"), documentOf(*window));
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    window.reset();
+  }
+}
+
+TEST_F(EncryptWindowTest, AStrongSaveThatCannotMakeItsKeyOrNonceWritesNothing) {
+  struct Case {
+    const char* name;
+    std::function<void(ProtectedWork&)> breakIt;
+    std::wstring message;
+  } cases[] = {
+      {"no random bytes", [](ProtectedWork& work) { work.randomBytes = [](std::span<std::uint8_t>) { return false; }; },
+       L"无法取得随机数，文件未保存。"},
+      {"costs the library refuses", [](ProtectedWork& work) { work.strongCosts = {0, 8, 1}; },
+       L"无法由密码生成密钥，文件未保存。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetState();
+    prompts.messages.clear();
+    chooseFormat("强");
+    const auto path = dir / L"doc.qnv";
+    test::writeFileBytes(path, "old content");
+    open(path.wstring());
+    type(L"新");
+    c.breakIt(appState().protectedWork);
+    prompts.answers.push_back(MessageAnswer::Ok);
+    encryptThroughWindow(L"pw");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, c.message);
+    EXPECT_EQ(test::readFileBytes(path), "old content");
+    EXPECT_EQ(appState().isModified, 1);
     window.reset();
   }
 }

@@ -1,6 +1,6 @@
 // The settings window in-process: its controls, what it shows with and without a settings
-// file, what "更改" and the three pickers store, and that the highlight colour reaches the
-// running editor at once.
+// file, what "更改", the three pickers and "强加密" store, and that the highlight colour
+// reaches the running editor at once.
 #include <gtest/gtest.h>
 
 #include <richedit.h>
@@ -123,7 +123,7 @@ TEST_F(SettingsWindowTest, ControlsAreWhereTheDesignPutsThem) {
   EXPECT_EQ(outer.left, 50);
   EXPECT_EQ(outer.top, 50);
   EXPECT_EQ(outer.right - outer.left, 620);
-  EXPECT_EQ(outer.bottom - outer.top, 84);
+  EXPECT_EQ(outer.bottom - outer.top, 84 + 24) << "the designed height and a row for 强加密";
   EXPECT_EQ(GetWindow(w.hwnd(), GW_OWNER), nullptr);
 
   struct Control {
@@ -141,12 +141,13 @@ TEST_F(SettingsWindowTest, ControlsAreWhereTheDesignPutsThem) {
       {"透明标签3", w.highlightLabel().hwnd(), L"qnvTransparentLabel", L"高亮颜色", {352, 8, 432, 48}},
       {"颜色选择器_高亮", w.highlightPicker().hwnd(), L"qnvColourPicker", nullptr, {440, 16, 488, 40}},
       {"按钮2", w.associateButton(), L"Button", L"关联文件", {507, 16, 595, 40}},
+      {"强加密", w.strongProtectionBox(), L"Button", L"强加密", {507, 48, 595, 68}},
   };
   RECT client;
   GetClientRect(w.hwnd(), &client);
   int children = 0;
   for (HWND child = GetWindow(w.hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++children;
-  EXPECT_EQ(children, 8);
+  EXPECT_EQ(children, 9);
   for (const Control& c : controls) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(c.hwnd);
@@ -160,7 +161,9 @@ TEST_F(SettingsWindowTest, ControlsAreWhereTheDesignPutsThem) {
     EXPECT_TRUE(EqualRect(&place, &c.place)) << place.left << "," << place.top << " " << place.right - place.left
                                              << "x" << place.bottom - place.top;
     EXPECT_LE(place.right, client.right) << "inside the client area";
+    EXPECT_LE(place.bottom, client.bottom) << "inside the client area";
   }
+  EXPECT_EQ(GetWindowLongPtrW(w.strongProtectionBox(), GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
   EXPECT_TRUE(GetWindowLongPtrW(w.previewLabel().hwnd(), GWL_EXSTYLE) & WS_EX_TRANSPARENT);
   EXPECT_EQ(w.previewLabel().font().angle, 0);
 }
@@ -330,6 +333,36 @@ TEST_F(SettingsWindowTest, EachPickerStoresItsKeyWhenAColourIsChosen) {
   // White is stored as 16777215, in a file in the ANSI code page.
   chooseCell(w.textColourPicker(), 39);
   EXPECT_EQ(iniBytes(), ansiFile(L"[设置]\r\n高亮色=" + std::to_wstring(presets[27]) + L"\r\n字体色=16777215\r\n"));
+}
+
+TEST_F(SettingsWindowTest, StrongProtectionShowsTheFileAndIsStoredAtEveryClick) {
+  struct Case {
+    const char* name;
+    std::wstring file;  // empty: no settings file
+    bool checked;
+  } cases[] = {
+      {"no settings file", L"", false},
+      {"key missing", L"[设置]\r\n高亮色=255\r\n", false},
+      {"强", L"[设置]\r\n加密方式=强\r\n", true},
+      {"兼容", L"[设置]\r\n加密方式=兼容\r\n", false},
+      {"another value", L"[设置]\r\n加密方式=strong\r\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DeleteFileW(iniPath().c_str());
+    if (!c.file.empty()) test::writeFileBytes(iniPath(), ansiFile(c.file));
+    SettingsWindow& w = openSettings();
+    HWND box = w.strongProtectionBox();
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), c.checked ? BST_CHECKED : BST_UNCHECKED);
+    EXPECT_EQ(file().settingsExist(), !c.file.empty()) << "opening the window writes nothing";
+
+    SendMessageW(box, BM_CLICK, 0, 0);
+    EXPECT_EQ(file().readSetting("加密方式"), c.checked ? "兼容" : "强");
+    SendMessageW(box, BM_CLICK, 0, 0);
+    EXPECT_EQ(file().readSetting("加密方式"), c.checked ? "强" : "兼容");
+    settings.reset();
+  }
+  EXPECT_EQ(iniBytes(), ansiFile(L"[设置]\r\n加密方式=兼容\r\n")) << "the value in the ANSI code page";
 }
 
 TEST_F(SettingsWindowTest, ANewHighlightColourIsUsedByTheVeryNextCtrlD) {

@@ -347,7 +347,10 @@ TEST_F(ContextMenuAndKeys, RightButtonOpensTheMenuAtThePointerWithItsItems) {
       L"加亮    (Ctrl+D)", L"加粗    (Ctrl+F)", L"下划线  (Ctrl+G)", L"删除线  (Ctrl+H)", L"颜色    (Ctrl+Q)",
       L"字体    (Ctrl+W)", L"",                 L"居左    (Ctrl+1)", L"居中    (Ctrl+2)", L"居右    (Ctrl+3)",
       L"",                 L"剪切    (Ctrl+X)", L"复制    (Ctrl+C)", L"粘贴    (Ctrl+V)", L"撤销    (Ctrl+Z)",
-      L"全选    (Ctrl+A)", L"",                 L"设置"};
+      L"全选    (Ctrl+A)", L"",                 L"设置",
+      // Beyond the designed menu, below it.
+      L"", L"打开... (Ctrl+O)", L"最近打开", L"新建窗口 (Ctrl+N)", L"", L"查找... (Ctrl+F3)", L"替换...", L"",
+      L"打印... (Ctrl+P)"};
   ASSERT_EQ(items.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(items[i].second, expected[i]) << "item " << i + 1;
@@ -368,7 +371,7 @@ TEST_F(ContextMenuAndKeys, EveryMenuItemRunsItsCommandFromTheWindowsCommandMessa
     });
     SendMessageW(box(), WM_RBUTTONDOWN, MK_RBUTTON, 0);
   }
-  ASSERT_EQ(ids.size(), 18u);
+  ASSERT_EQ(ids.size(), 27u);
 
   appState().highlightColour = kGreen;
   struct Case {

@@ -1,8 +1,8 @@
 // The unlock window in-process: opened while the editor window is created for a protected
-// command-line document; a right password, a wrong one and another try, an abandoned
-// unlock that leaves the protected file alone, a second activation while unlocking,
-// damaged protected files; and saves of an unlocked document, which offer to keep the
-// protection.
+// command-line document of either format; a right password, a wrong one and another try,
+// an abandoned unlock that leaves the protected file alone, a second activation while
+// unlocking, damaged protected files; and saves of an unlocked document, which offer to keep
+// the protection in the file's own format.
 #include <gtest/gtest.h>
 
 #include <richedit.h>
@@ -15,6 +15,7 @@
 #include "app/win/EditorWindow.h"
 #include "crypto/Digest.h"
 #include "crypto/ProtectedFormat.h"
+#include "crypto/StrongFormat.h"
 #include "crypto/win/EncryptWindow.h"
 #include "crypto/win/UnlockWindow.h"
 #include "app/win/ProtectedDocument.h"
@@ -45,12 +46,16 @@ const std::wstring kEncryptCaption = L"请输入加密密码";
 const std::wstring kTitle = L"\u3000\u3000qvn-编辑器\u3000\u3000当前长度为:";
 const std::wstring kWrongPassword = L"密码错误，请重新输入。";
 const std::wstring kKeepProtection = L"此文档原为加密文档，是否继续加密保存？";
+const std::wstring kDamaged = L"文件已损坏或不是支持的加密格式。";
 
 // The fixture chinese-password.qnv: password 密码, document 你好，世界 CR LF 第二行 in GBK.
 const std::wstring kFixturePassword = L"密码";
 const std::string kFixtureText = "\xC4\xE3\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7\r\n\xB5\xDA\xB6\xFE\xD0\xD0";
 
 HWND passwordBoxOf(HWND window) { return GetDlgItem(window, PasswordWindow::kPasswordBoxId); }
+
+// A strong-format fixture, written by another implementation (tests/data/strong).
+std::filesystem::path strongFixture(const wchar_t* name) { return test::dataDir() / L"strong" / name; }
 
 // The editor's document as a protected file holds it: the control's RTF stream ends with
 // a zero byte, and a document ends at its first zero byte.
@@ -215,7 +220,21 @@ TEST_F(UnlockWindowTest, AnAbandonedUnlockNeverOverwritesTheProtectedFile) {
 }
 
 // Saves of a document that was unlocked in this run.
-class ProtectedSave : public UnlockWindowTest {};
+class ProtectedSave : public UnlockWindowTest {
+ protected:
+  // Starts afresh with a copy of `fixture` unlocked by `password`, with the settings naming
+  // `format` for F1.
+  EditorWindow& unlocked(const std::filesystem::path& fixture, const std::wstring& password, const char* format) {
+    resetState();
+    prompts.messages.clear();
+    appState().settingsFile.writeSetting("加密方式", format);
+    std::filesystem::copy_file(fixture, protectedFile, std::filesystem::copy_options::overwrite_existing);
+    return openProtected(protectedFile, [&](HWND unlock) {
+      typePassword(unlock, password);
+      clickAction(unlock);
+    });
+  }
+};
 
 TEST_F(ProtectedSave, CtrlSAndTheClosePromptOfferToKeepTheProtection) {
   struct Case {
@@ -283,26 +302,194 @@ TEST_F(ProtectedSave, CtrlSAndTheClosePromptOfferToKeepTheProtection) {
   }
 }
 
-TEST_F(ProtectedSave, F1DoesNotAskAndLaterSavesKeepItsNewPassword) {
-  EditorWindow& w = openProtected(protectedFile, [](HWND unlock) {
+TEST_F(ProtectedSave, SavesThatKeepTheProtectionKeepTheFormatOfTheFile) {
+  struct Case {
+    const char* name;
+    std::filesystem::path fixture;
+    std::wstring password;
+    const char* setting;  // the format F1 would write
+    bool strong;
+  } cases[] = {
+      {"strong file, settings 兼容", strongFixture(L"light-costs.qnv"), L"abc", "兼容", true},
+      {"strong file, settings 强", strongFixture(L"chinese-password.qnv"), L"密码", "强", true},
+      {"legacy file, settings 强", test::dataDir() / L"protected" / L"chinese-password.qnv", L"密码", "强", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EditorWindow& w = unlocked(c.fixture, c.password, c.setting);
+    std::string previous = test::readFileBytes(protectedFile);
+    for (const wchar_t* addition : {L"补充", L"再补充"}) {
+      type(addition);
+      prompts.answers = {MessageAnswer::Yes};
+      ASSERT_TRUE(saveDocument(w));
+      const std::string file = test::readFileBytes(protectedFile);
+      EXPECT_EQ(crypto::isStrongFile(file), c.strong);
+      EXPECT_EQ(test::unlockProtectedFile(protectedFile, c.password), documentOf(w)) << "the same password";
+      if (c.strong) {
+        EXPECT_EQ(file.substr(0, 33), previous.substr(0, 33)) << "the same costs and salt";
+        EXPECT_NE(file.substr(33, 12), previous.substr(33, 12)) << "a new nonce";
+      }
+      previous = file;
+    }
+    EXPECT_EQ(prompts.messages.size(), 2u) << "only the two questions";
+    window.reset();
+  }
+}
+
+TEST_F(UnlockWindowTest, StrongFilesOfAnotherImplementationOpenWithTheirPassword) {
+  struct Case {
+    const wchar_t* name;
+    std::wstring password;
+    std::string text;
+  } cases[] = {
+      {L"chinese-password.qnv", L"密码", kFixtureText},
+      {L"rtf-document.qnv", L"秘密123", "\xD6\xD0\xCE\xC4 RTF"},
+      {L"light-costs.qnv", L"abc", "hello, world"},
+      {L"empty-document.qnv", L"abc", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ui::narrow(c.name));
+    resetState();
+    const auto path = dir / c.name;
+    std::filesystem::copy_file(strongFixture(c.name), path, std::filesystem::copy_options::overwrite_existing);
+    const std::string bytes = test::readFileBytes(path);
+    EditorWindow& w = openProtected(path, [&](HWND unlock) {
+      typePassword(unlock, c.password);
+      clickAction(unlock);
+    });
+    EXPECT_EQ(plainText(), c.text);
+    EXPECT_EQ(w.caption(), kTitle) << "neither name nor length";
+    EXPECT_EQ(appState().isModified, 0);
+    EXPECT_FALSE(appState().documentPathDetached);
+    EXPECT_EQ(appState().keptProtection.format(), ProtectionFormat::Strong);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(test::readFileBytes(path), bytes);
+    window.reset();
+  }
+}
+
+TEST_F(UnlockWindowTest, AStrongFileAsksAgainAfterAPasswordItCannotTake) {
+  std::filesystem::copy_file(strongFixture(L"chinese-password.qnv"), protectedFile,
+                             std::filesystem::copy_options::overwrite_existing);
+  int askedAgain = 0;
+  prompts.answers = {MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Ok};
+  openProtected(protectedFile, [&](HWND unlock) {
+    for (const std::wstring& refused : {std::wstring(), std::wstring(L"密码\U0001F600"), std::wstring(L"密")}) {
+      typePassword(unlock, refused);
+      clickAction(unlock);
+      test::pumpMessages();
+      if (IsWindowVisible(unlock) && GetWindowTextLengthW(passwordBoxOf(unlock)) == 0) ++askedAgain;
+    }
     typePassword(unlock, kFixturePassword);
     clickAction(unlock);
   });
-  type(L"改");
-  auto ran = test::whenWindowShows(kEncryptCaption, [](HWND encrypt) {
-    typePassword(encrypt, L"新密码");
-    clickAction(encrypt);
-  });
-  SendMessageW(w.editorBox().hwnd(), WM_KEYDOWN, VK_F1, 0);
-  ASSERT_TRUE(*ran);
-  EXPECT_TRUE(prompts.messages.empty());
-  EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
+  EXPECT_EQ(askedAgain, 3);
+  ASSERT_EQ(prompts.messages.size(), 3u);
+  EXPECT_EQ(prompts.messages[0].text, L"密码不能为空。");
+  EXPECT_EQ(prompts.messages[1].text, L"密码中有本系统的文字编码无法表示的字符，请换一个密码。");
+  EXPECT_EQ(prompts.messages[2].text, kWrongPassword);
+  EXPECT_EQ(plainText(), kFixtureText);
+}
 
-  // The file now opens with the new password; keeping the protection keeps that one.
-  type(L"再改");
-  prompts.answers = {MessageAnswer::Yes};
-  ASSERT_TRUE(saveDocument(w));
-  EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
+TEST_F(UnlockWindowTest, DamagedStrongFilesAreRefusedAndNeverOverwritten) {
+  const std::string good = test::readFileBytes(strongFixture(L"light-costs.qnv"));  // password abc
+  const auto changed = [&good](std::size_t at, int value) {
+    std::string file = good;
+    file[at] = static_cast<char>(value);
+    return file;
+  };
+  const auto flipped = [&](std::size_t at) { return changed(at, good[at] ^ 1); };
+  const auto hostile = [&good](std::size_t at) {
+    std::string file = good;
+    file.replace(at, 4, "\xFF\xFF\xFF\xFF");
+    return file;
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool asksForPassword;  // the header is sound: only the tag can tell
+  } cases[] = {
+      {"marker only", ".qnv#", false},
+      {"cut at the end of the header", good.substr(0, 45), false},
+      {"one byte short of the smallest file", good.substr(0, 60), false},
+      {"version 3", changed(5, '3'), false},
+      {"another key derivation", changed(6, 2), false},
+      {"another cipher", changed(32, 2), false},
+      {"4294967295 passes", hostile(7), false},
+      {"4 TiB of memory", hostile(11), false},
+      {"255 lanes", changed(15, 255), false},
+      {"salt changed", flipped(20), true},
+      {"nonce changed", flipped(40), true},
+      {"ciphertext changed", flipped(50), true},
+      {"tag changed", flipped(good.size() - 1), true},
+      {"cut inside the tag", good.substr(0, good.size() - 3), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetState();
+    prompts.messages.clear();
+    test::writeFileBytes(protectedFile, c.bytes);
+    prompts.answers = {MessageAnswer::Ok};
+    auto asked = test::whenWindowShows(kUnlockCaption, [](HWND unlock) {
+      typePassword(unlock, L"abc");
+      clickAction(unlock);
+      test::pumpMessages();
+      PostMessageW(unlock, WM_CLOSE, 0, 0);  // the close box
+    });
+    EditorWindow& w = open(protectedFile.wstring());
+    EXPECT_EQ(*asked, c.asksForPassword);
+    asked.reset();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, c.asksForPassword ? kWrongPassword : kDamaged);
+    EXPECT_EQ(plainText(), "");
+    EXPECT_EQ(w.caption(), kTitle);
+    EXPECT_TRUE(appState().documentPathDetached);
+    EXPECT_TRUE(appState().keptProtection.empty());
+
+    // Ctrl+S asks for a name instead of writing over the file.
+    prompts.saveChoices = {std::nullopt};
+    EXPECT_FALSE(saveDocument(w));
+    EXPECT_EQ(test::readFileBytes(protectedFile), c.bytes);
+    window.reset();
+  }
+}
+
+TEST_F(ProtectedSave, F1DoesNotAskAndLaterSavesKeepItsPasswordAndFormat) {
+  struct Case {
+    const char* name;
+    std::filesystem::path fixture;
+    std::wstring password;
+    const char* setting;  // the format F1 writes
+    bool strong;
+  } cases[] = {
+      {"legacy file, no setting", test::dataDir() / L"protected" / L"chinese-password.qnv", kFixturePassword, "",
+       false},
+      {"legacy file, 强", test::dataDir() / L"protected" / L"chinese-password.qnv", kFixturePassword, "强", true},
+      {"strong file, 兼容", strongFixture(L"light-costs.qnv"), L"abc", "兼容", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EditorWindow& w = unlocked(c.fixture, c.password, c.setting);
+    type(L"改");
+    auto ran = test::whenWindowShows(kEncryptCaption, [](HWND encrypt) {
+      typePassword(encrypt, L"新密码");
+      clickAction(encrypt);
+    });
+    SendMessageW(w.editorBox().hwnd(), WM_KEYDOWN, VK_F1, 0);
+    ASSERT_TRUE(*ran);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(crypto::isStrongFile(test::readFileBytes(protectedFile)), c.strong) << "the settings' format";
+    EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
+
+    // The file now opens with the new password; keeping the protection keeps that one, and
+    // the format F1 wrote.
+    type(L"再改");
+    prompts.answers = {MessageAnswer::Yes};
+    ASSERT_TRUE(saveDocument(w));
+    EXPECT_EQ(crypto::isStrongFile(test::readFileBytes(protectedFile)), c.strong);
+    EXPECT_EQ(test::unlockProtectedFile(protectedFile, L"新密码"), documentOf(w));
+    window.reset();
+  }
 }
 
 TEST_F(UnlockWindowTest, ASecondActivationWhileUnlockingIsIgnored) {
@@ -389,7 +576,7 @@ TEST_F(UnlockWindowTest, DamagedProtectedFilesGiveAnEmptyDocumentOrAnotherTry) {
     }
     const std::string before = test::readFileBytes(path);
     appState().documentPath = ui::narrow(path.wstring());
-    appState().protectedCheckValue.clear();
+    appState().keptProtection.clear();
     if (!c.unlocks) prompts.answers.push_back(MessageAnswer::Ok);
 
     makeUnlockWindow();
@@ -406,7 +593,7 @@ TEST_F(UnlockWindowTest, DamagedProtectedFilesGiveAnEmptyDocumentOrAnotherTry) {
       ASSERT_EQ(prompts.messages.size(), 1u);
       EXPECT_EQ(prompts.messages[0].text, kWrongPassword);
       EXPECT_EQ(plainText(), "");
-      EXPECT_TRUE(appState().protectedCheckValue.empty());
+      EXPECT_TRUE(appState().keptProtection.empty());
     }
     EXPECT_EQ(test::readFileBytes(path), before) << "the file is only read";
     unlockWindow.reset();

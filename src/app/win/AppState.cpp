@@ -7,9 +7,9 @@ AppState& appState() {
   return state;
 }
 
-void resetAppState(std::wstring settingsPath) {
+void resetAppState(std::wstring settingsPath, std::wstring settingsMoveTo) {
   appState() = AppState{};
-  appState().settingsFile = settings::SettingsFile(std::move(settingsPath));
+  appState().settingsFile = settings::SettingsFile(std::move(settingsPath), std::move(settingsMoveTo));
 }
 
 }  // namespace qnv::app

@@ -21,16 +21,18 @@ struct AppState {
   // Set when the document may not be written back to documentPath (it could not be read,
   // or a protected file was not unlocked): saves then ask for a name instead.
   bool documentPathDetached = false;
-  // The check value of the password that unlocked the protected document in this run (or
-  // that protected it since); empty when the document did not come from a protected file.
-  // Saves then offer to keep the protection. Held in memory only.
-  std::string protectedCheckValue;
+  // What saves need to keep the protection of a document unlocked from a protected file in
+  // this run (with the password that unlocked it, or the one F1 protected it with since);
+  // empty when the document did not come from a protected file. Saves then offer to keep
+  // the protection.
+  KeptProtection keptProtection;
   ui::CharFormat defaultFont;
   uint32_t highlightColour = 0;
   uint32_t backgroundColour = 0;
   int32_t windowHeight = 0;
   int32_t windowWidth = 0;
-  // Where the settings are read and written: 配置.ini beside the program.
+  // Where the settings are read and written: 配置.ini beside the program, or in the user's
+  // application-data folder (settings/win/SettingsLocation.h).
   settings::SettingsFile settingsFile;
   // What protected saves and unlocking use of their surroundings.
   ProtectedWork protectedWork;
@@ -42,7 +44,8 @@ struct AppState {
 };
 
 AppState& appState();
-// Back to the values after start-up, with the settings file at `settingsPath` (tests).
-void resetAppState(std::wstring settingsPath = {});
+// Back to the values after start-up, with the settings file at `settingsPath`, moving to
+// `settingsMoveTo` if it cannot be written there.
+void resetAppState(std::wstring settingsPath = {}, std::wstring settingsMoveTo = {});
 
 }  // namespace qnv::app

@@ -2,10 +2,14 @@
 
 #include "app/win/AppState.h"
 #include "app/win/Document.h"
+#include "app/win/DocumentCommands.h"
 #include "app/win/EditorWindow.h"
 #include "app/win/ProtectedDocument.h"
 #include "commands/win/Clipboard.h"
 #include "commands/win/Formatting.h"
+#include "commands/win/Printing.h"
+#include "files/win/ModulePath.h"
+#include "ui/win/Text.h"
 
 namespace qnv::app {
 namespace {
@@ -13,6 +17,15 @@ namespace {
 using commands::CommandId;
 
 void openSettings(EditorWindow&) { settings::openSettingsWindow(appState().settingsFile, settingsEditorLink()); }
+
+// The print dialog, then every page on white paper; the job is named after the document.
+void printWithDialog(EditorWindow& w) {
+  HDC printer = ui::prompts().choosePrinter();
+  if (!printer) return;
+  const std::string& name = appState().displayName;
+  commands::printDocument(w.editorBox(), printer, name.empty() ? L"qnv编辑器" : ui::widen(name),
+                          appState().defaultFont.colour);
+}
 
 // Each command of the table and the routine behind it; the commands act on the editor box
 // (and what they need of the editor), never on the window as a whole.
@@ -35,6 +48,14 @@ constexpr CommandBinding kBindings[] = {
     {CommandId::UndoEdit, [](EditorWindow& w) { commands::undoEdit(w.editorBox()); }},
     {CommandId::SelectAll, [](EditorWindow&) { commands::selectAll(); }},
     {CommandId::OpenSettings, openSettings},
+    {CommandId::OpenDocument, openWithDialog},
+    {CommandId::NewWindow, [](EditorWindow&) { startNewWindow(files::programModulePath()); }},
+    {CommandId::OpenFindWindow, [](EditorWindow& w) { w.findReplace().showFind(w.hwnd()); }},
+    {CommandId::OpenReplaceWindow, [](EditorWindow& w) { w.findReplace().showReplace(w.hwnd()); }},
+    {CommandId::FindNext, [](EditorWindow& w) { w.findReplace().findAgain(w.hwnd(), commands::SearchDirection::Down); }},
+    {CommandId::FindPrevious, [](EditorWindow& w) { w.findReplace().findAgain(w.hwnd(), commands::SearchDirection::Up); }},
+    {CommandId::PrintDocument, printWithDialog},
+    {CommandId::ResetZoom, [](EditorWindow& w) { w.resetZoom(); }},
 };
 
 }  // namespace

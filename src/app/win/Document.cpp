@@ -6,14 +6,21 @@
 #include "app/win/EditorWindow.h"
 #include "files/win/FileWrite.h"
 #include "app/win/ProtectedDocument.h"
+#include "app/win/RecentFiles.h"
 #include "crypto/ProtectedFormat.h"
+#include "crypto/StrongFormat.h"
 #include "ui/win/Prompts.h"
 #include "ui/win/Text.h"
 
 namespace qnv::app {
 namespace {
 
+// What becomes of the document when a file is not opened: at start-up the editor is left
+// empty; a document open in a running editor stays as it is.
 constexpr std::wstring_view kLeftEmpty = L"已打开空白文档，保存时将询问新的文件名，原文件不会被覆盖。";
+constexpr std::wstring_view kLeftAsItWas = L"当前文档未改变。";
+
+std::wstring_view outcome(bool replacing) { return replacing ? kLeftAsItWas : kLeftEmpty; }
 
 bool hasRtfHeader(std::string_view text) { return text.substr(0, 5) == "{\\rtf"; }
 
@@ -22,6 +29,11 @@ std::wstring sizeText(uint64_t bytes) { return ui::widen(formatByteSize(bytes));
 void reportUnreadable(const std::wstring& path, unsigned long error) {
   ui::showMessage(L"无法读取文件，已打开空白文档。保存时将询问新的文件名，原文件不会被覆盖。\r\n" + path + L"\r\n" +
                   ui::systemMessage(error));
+}
+
+// Opening another document in a running editor: the current one stays as it is.
+void reportNotOpened(const std::wstring& path, unsigned long error) {
+  ui::showMessage(L"无法打开文件，当前文档未改变。\r\n" + path + L"\r\n" + ui::systemMessage(error));
 }
 
 std::wstring rtfProblemText(RtfProblem problem) {
@@ -44,19 +56,32 @@ std::wstring rtfProblemText(RtfProblem problem) {
   return {};
 }
 
+void reportRefusedRtf(const std::wstring& path, RtfProblem problem, std::wstring_view then) {
+  ui::showMessage(L"此文件的 RTF 结构超出了编辑控件能安全读取的范围（" + rtfProblemText(problem) +
+                  L"），为避免程序崩溃，没有打开它。文件没有被修改。\r\n" + path + L"\r\n" + std::wstring(then));
+}
+
+DocumentKind kindOf(std::string_view start) {
+  if (crypto::isStrongFile(start)) return DocumentKind::kStrongProtected;
+  if (crypto::isProtectedText(start)) return DocumentKind::kProtected;
+  return hasRtfHeader(start) ? DocumentKind::kRtf : DocumentKind::kPlainText;
+}
+
 // Asks about a document that needs much memory or lays out slowly, or refuses one that
 // needs more memory than the machine has; true when it may be opened. `asked` keeps the
 // question from coming twice.
-bool admitSize(const std::wstring& path, DocumentKind kind, uint64_t fileBytes, uint64_t runsSquared, bool& asked) {
+bool admitSize(const std::wstring& path, DocumentKind kind, uint64_t fileBytes, uint64_t runsSquared, bool replacing,
+               bool& asked) {
   const PhysicalMemory memory = appState().physicalMemory();
   const uint64_t needed = estimatedMemory(kind, fileBytes, runsSquared);
   const SizeVerdict verdict = sizeVerdict(needed, runsSquared, memory);
   const std::wstring details = path + L"\r\n文件大小：" + sizeText(fileBytes) + L"，打开它约需 " +
                                (needed == UINT64_MAX ? std::wstring(L"无法估计的") : sizeText(needed)) + L" 内存";
   if (verdict == SizeVerdict::kRefuse) {
-    ui::showMessage(std::wstring(kind == DocumentKind::kProtected ? L"加密文件过大，无法打开。" : L"文件过大，无法打开。") +
-                    L"\r\n" + details + L"，超过本机的物理内存（" + sizeText(memory.total) + L"）。\r\n" +
-                    std::wstring(kLeftEmpty));
+    const bool isProtected = kind == DocumentKind::kProtected || kind == DocumentKind::kStrongProtected;
+    ui::showMessage(std::wstring(isProtected ? L"加密文件过大，无法打开。" : L"文件过大，无法打开。") + L"\r\n" +
+                    details + L"，超过本机的物理内存（" + sizeText(memory.total) + L"）。\r\n" +
+                    std::wstring(outcome(replacing)));
     return false;
   }
   if (verdict == SizeVerdict::kAsk && !asked) {
@@ -68,18 +93,15 @@ bool admitSize(const std::wstring& path, DocumentKind kind, uint64_t fileBytes, 
   return true;
 }
 
-// The document stays empty and may not be written back to its file.
-void leaveUnopened(EditorWindow& window, bool named) {
+// At start-up: the document stays empty and may not be written back to its file. In a
+// running editor the caller puts the current document back.
+bool notOpened(EditorWindow& window, bool replacing, bool named) {
+  if (replacing) return false;
   AppState& state = appState();
   state.documentPathDetached = true;
   state.displayName = named ? fileNameOf(state.documentPath) : std::string();
   window.updateCaption(named ? std::to_string(window.editorBox().textLength()) : std::string());
-}
-
-void refuseRtf(const std::wstring& path, RtfProblem problem) {
-  appState().documentPathDetached = true;
-  ui::showMessage(L"此文件的 RTF 结构超出了编辑控件能安全读取的范围（" + rtfProblemText(problem) +
-                  L"），为避免程序崩溃，没有打开它。文件没有被修改。\r\n" + path + L"\r\n" + std::wstring(kLeftEmpty));
+  return false;
 }
 
 // Streams the text into the box; RTF the control could not read whole is reported, and
@@ -94,7 +116,7 @@ bool putInBox(EditorWindow& window, std::string_view text, const std::wstring& p
 // For a document unlocked from a protected file in this run: asks whether the save keeps
 // the protection. Always false for any other document.
 bool keepsProtection() {
-  if (appState().protectedCheckValue.empty()) return false;
+  if (appState().keptProtection.empty()) return false;
   return ui::showMessage(L"此文档原为加密文档，是否继续加密保存？", ui::kDefaultMessageCaption,
                          ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes;
 }
@@ -106,9 +128,9 @@ bool acceptsLosingCharacters() {
                          ui::kDefaultMessageCaption, ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes;
 }
 
-// Writes the document to the target, protected with the kept check value or as it is.
+// Writes the document to the target, protected as the file it came from or as it is.
 bool writeDocument(EditorWindow& window, const std::wstring& target, bool protect) {
-  if (protect) return writeProtectedDocument(window, target, appState().protectedCheckValue);
+  if (protect) return writeWithKeptProtection(window, target);
   bool lostCharacters = false;
   const std::string bytes = window.editorBox().context(&lostCharacters);
   if (lostCharacters && !acceptsLosingCharacters()) return false;
@@ -130,60 +152,69 @@ bool loadDocumentText(EditorWindow& window, std::string_view text, const std::ws
   if (window.editorBox().contextType() == ui::EditorBox::kRichText && hasRtfHeader(text)) {
     const RtfProblem problem = checkRtf(text, GetACP()).problem;
     if (problem != RtfProblem::kNone) {
-      refuseRtf(path, problem);
+      appState().documentPathDetached = true;
+      window.editorBox().setContext({});
+      reportRefusedRtf(path, problem, kLeftEmpty);
       return false;
     }
   }
   return putInBox(window, text, path);
 }
 
-void openDocument(EditorWindow& window) {
+bool openDocument(EditorWindow& window, bool replacing) {
   AppState& state = appState();
   const std::wstring path = ui::widen(state.documentPath);
-  const files::FileHead head = files::readFileHead(path, crypto::kProtectedMarker.size() + 1);
-  if (head.error != 0 && head.exists) {
-    // The file is there but could not be read (locked, no rights): open empty, and make
-    // sure a later save cannot overwrite what is still on disk.
-    reportUnreadable(path, head.error);
-    return leaveUnopened(window, true);
+  const files::FileHead head = files::readFileHead(path, crypto::kStrongFamilyMarker.size());
+  if (head.error != 0 && (replacing || head.exists)) {
+    // The file is there but could not be read (locked, no rights): at start-up open empty,
+    // and make sure a later save cannot overwrite what is still on disk.
+    if (replacing) {
+      reportNotOpened(path, head.error);
+    } else {
+      reportUnreadable(path, head.error);
+    }
+    return notOpened(window, replacing, true);
   }
-  const std::string start = crypto::textUpToFirstNul(head.bytes);
-  const DocumentKind kind = crypto::isProtectedText(start) ? DocumentKind::kProtected
-                            : hasRtfHeader(start)          ? DocumentKind::kRtf
-                                                           : DocumentKind::kPlainText;
+  const DocumentKind kind = kindOf(crypto::textUpToFirstNul(head.bytes));
+  const bool isProtected = kind == DocumentKind::kProtected || kind == DocumentKind::kStrongProtected;
   bool asked = false;
-  if (!admitSize(path, kind, head.size, 0, asked)) return leaveUnopened(window, kind != DocumentKind::kProtected);
+  if (!admitSize(path, kind, head.size, 0, replacing, asked)) return notOpened(window, replacing, !isProtected);
 
-  if (kind == DocumentKind::kProtected) {
-    runUnlockWindow(window);
+  if (isProtected) {
+    const bool unlocked = runUnlockWindow(window);
     window.updateCaption("");
-    return;
+    return unlocked;
   }
   files::FileReadResult file;
   if (head.exists) file = files::readWholeFile(path, documentReadLimit(kind));
-  if (file.error != 0 && file.exists) {
-    reportUnreadable(path, file.error);
-    return leaveUnopened(window, true);
+  if (file.error != 0) {
+    if (replacing) {
+      reportNotOpened(path, file.error);
+    } else {
+      reportUnreadable(path, file.error);
+    }
+    return notOpened(window, replacing, true);
   }
   crypto::cutAtFirstNul(file.bytes);
   uint64_t runsSquared = 0;
   if (kind == DocumentKind::kRtf) {
     const RtfCheckResult check = checkRtf(file.bytes, GetACP());
     if (check.problem != RtfProblem::kNone) {
-      refuseRtf(path, check.problem);
-      return leaveUnopened(window, true);
+      reportRefusedRtf(path, check.problem, outcome(replacing));
+      return notOpened(window, replacing, true);
     }
     runsSquared = check.runsSquared;
   } else {
     runsSquared = plainTextRunsSquared(file.bytes, GetACP());
   }
   // What laying out the text adds is known once the text is there.
-  if (!admitSize(path, kind, head.size, runsSquared, asked)) return leaveUnopened(window, true);
+  if (!admitSize(path, kind, head.size, runsSquared, replacing, asked)) return notOpened(window, replacing, true);
 
   putInBox(window, file.bytes, path);
   file = {};  // the document is in the box now
   state.displayName = fileNameOf(state.documentPath);
   window.updateCaption(std::to_string(window.editorBox().textLength()));
+  return head.exists;
 }
 
 std::optional<std::wstring> ownSaveTarget() {
@@ -215,9 +246,12 @@ void reportSaveFailure(const std::wstring& target, unsigned long error, const st
 
 bool writeDocumentFile(const std::wstring& target, std::string_view bytes) {
   const files::ReplaceResult result = files::replaceFileContents(target, bytes);
-  if (result.error == 0) return true;
-  reportSaveFailure(target, result.error, ui::widen(result.newBytesKeptAt));
-  return false;
+  if (result.error != 0) {
+    reportSaveFailure(target, result.error, ui::widen(result.newBytesKeptAt));
+    return false;
+  }
+  rememberRecentFile(target);
+  return true;
 }
 
 bool saveDocument(EditorWindow& window) {

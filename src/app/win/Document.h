@@ -15,11 +15,13 @@ class EditorWindow;
 PhysicalMemory systemPhysicalMemory();
 
 // Loads the file named by documentPath into the editor box, or hands a protected file to
-// the unlock window, and sets the caption. A file that cannot be read, that is too large
-// for the machine's memory, or whose RTF the control could not survive leaves the
-// document empty and without a save target of its own, with a message; for a large file
-// the user is asked first.
-void openDocument(EditorWindow& window);
+// the unlock window, and sets the caption. Returns whether the file's document is in the box
+// (read, at least in part, or unlocked). A file that cannot be read, that is too large for
+// the machine's memory, or whose RTF the control could not survive is reported; the
+// document is then left empty and without a save target of its own, or, when `replacing`
+// the document of a running editor, the current one stays as it is. For a large file the
+// user is asked first.
+bool openDocument(EditorWindow& window, bool replacing = false);
 
 // The largest file of this kind that opening reads on this machine.
 uint64_t documentReadLimit(DocumentKind kind);

@@ -6,6 +6,8 @@
 #include "app/win/AppState.h"
 #include "app/win/CommandBindings.h"
 #include "app/win/Document.h"
+#include "app/win/DocumentCommands.h"
+#include "app/win/RecentFiles.h"
 #include "commands/CommandTable.h"
 #include "commands/win/Confinement.h"
 #include "commands/win/ContextMenu.h"
@@ -17,8 +19,13 @@ namespace {
 
 EditorWindow* currentWindow = nullptr;
 
+// In 96-DPI units. The box fills the client area from the window's creation on.
 constexpr int kDesignedBoxWidth = 688;
 constexpr int kDesignedBoxHeight = 584;
+// The hidden text-colour picker; its size decides where its palette opens.
+constexpr ui::Box kFontColourPickerDesign{8, 8, 48, 24};
+// Alt confines the pointer to a band that starts this far inside the window's left edge.
+constexpr int kConfinementInset = 9;
 
 // The key event the dispatcher sees, from a key message being handled now.
 commands::KeyEvent keyEventNow(unsigned virtualKey) {
@@ -72,9 +79,13 @@ bool EditorWindow::open(int showCommand) {
 }
 
 bool EditorWindow::onCreate() {
-  if (!editorBox_.create(hwnd(), kEditorBoxId, 0, 0, kDesignedBoxWidth, kDesignedBoxHeight, this)) return false;
+  if (!editorBox_.create(hwnd(), kEditorBoxId, 0, 0, pixels(kDesignedBoxWidth), pixels(kDesignedBoxHeight), this)) {
+    return false;
+  }
   appState().richEditHelper->attach(hwnd(), kEditorBoxId);
-  if (fontColourPicker_.create(hwnd(), 8, 8, 48, 24)) {
+  const ui::Box picker = pixels(kFontColourPickerDesign);
+  if (fontColourPicker_.create(hwnd(), picker.left, picker.top, picker.width, picker.height)) {
+    keepDesigned(fontColourPicker_.hwnd(), kFontColourPickerDesign);
     fontColourPicker_.setVisible(false);
     fontColourPicker_.setOnColourChosen(
         [this] { commands::applyPickedColour(editorBox_, fontColourPicker_.colour()); });
@@ -82,7 +93,7 @@ bool EditorWindow::onCreate() {
   }
   layOutEditorBox();
   applySettings();
-  if (!appState().documentPath.empty()) openDocument(*this);
+  if (!appState().documentPath.empty() && openDocument(*this)) rememberRecentFile(ui::widen(appState().documentPath));
   appState().isModified = 0;
   return true;
 }
@@ -97,10 +108,13 @@ void EditorWindow::applySettings() {
   state.windowHeight = settings.windowHeight;
   state.windowWidth = settings.windowWidth;
 
+  // The stored size is in 96-DPI units; height first, then width.
   RECT r = outerRect();
-  SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, state.windowHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, pixels(state.windowHeight),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   r = outerRect();
-  SetWindowPos(hwnd(), nullptr, 0, 0, state.windowWidth, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd(), nullptr, 0, 0, pixels(state.windowWidth), r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   editorBox_.setDefaultCharFormat(state.defaultFont);
   editorBox_.setBackColor(state.backgroundColour);
@@ -108,11 +122,15 @@ void EditorWindow::applySettings() {
 
 void EditorWindow::layOutEditorBox() {
   if (!editorBox_.hwnd()) return;
-  const RECT r = outerRect();
-  editorBox_.setBounds(0, 0, (r.right - r.left) - 16, (r.bottom - r.top) - 39);
+  // The whole client area, whatever the frame's metrics at this DPI.
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  editorBox_.setBounds(0, 0, client.right, client.bottom);
 }
 
 void EditorWindow::onSize() { layOutEditorBox(); }
+
+void EditorWindow::onDpiChanged() { layOutEditorBox(); }
 
 void EditorWindow::updateCaption(std::string_view lengthText) {
   setCaption(ui::widen(captionText(appState().displayName, lengthText)));
@@ -128,27 +146,44 @@ void EditorWindow::onCommand(int id, int code, HWND control) {
     onContentChanged();
   } else if (!control && code == 0) {
     if (const auto command = commands::commandOfMenuItem(id)) runCommand(*this, *command);
+    if (const auto recent = commands::recentFileOfMenuItem(id); recent && *recent < recentFilesShown_.size()) {
+      const std::string path = recentFilesShown_[*recent];
+      openRecentFile(*this, path);
+    }
   }
 }
 
 void EditorWindow::storeWindowSize() const {
+  // In 96-DPI units, so the file means the same on a display of any scale.
   const RECT r = outerRect();
   const settings::SettingsFile& file = appState().settingsFile;
-  file.writeIntSetting(settings::key::kHeight, r.bottom - r.top);
-  file.writeIntSetting(settings::key::kWidth, r.right - r.left);
+  file.writeIntSetting(settings::key::kHeight, ui::scaleFromDpi(r.bottom - r.top, dpi()));
+  file.writeIntSetting(settings::key::kWidth, ui::scaleFromDpi(r.right - r.left, dpi()));
+}
+
+EditorWindow::UnsavedChoice EditorWindow::askAboutUnsavedChanges() const {
+  if (ui::showMessage(L"内容已被编辑是否保存？", L"是否保存", ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes) {
+    return UnsavedChoice::Save;
+  }
+  return ui::showMessage(L"您是需要直接退出编辑不保存文件吗？", L"退出？", ui::MessageButtons::YesNo) ==
+                 ui::MessageAnswer::Yes
+             ? UnsavedChoice::Discard
+             : UnsavedChoice::Keep;
 }
 
 bool EditorWindow::onCloseQuery() {
   if (appState().isModified != 1) return true;
   storeWindowSize();
-  if (ui::showMessage(L"内容已被编辑是否保存？", L"是否保存", ui::MessageButtons::YesNo) == ui::MessageAnswer::Yes) {
-    // Only returns when the document could not be saved, or when the process end was
-    // scripted by a test: the window stays open either way.
-    saveAndExit(*this);
-    return false;
+  switch (askAboutUnsavedChanges()) {
+    case UnsavedChoice::Save:
+      // Only returns when the document could not be saved, or when the process end was
+      // scripted by a test: the window stays open either way.
+      saveAndExit(*this);
+      return false;
+    case UnsavedChoice::Discard: return true;
+    case UnsavedChoice::Keep: return false;
   }
-  return ui::showMessage(L"您是需要直接退出编辑不保存文件吗？", L"退出？", ui::MessageButtons::YesNo) ==
-         ui::MessageAnswer::Yes;
+  return false;
 }
 
 void EditorWindow::onDestroy() {
@@ -166,13 +201,14 @@ LRESULT EditorWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     SetFocus(editorBox_.hwnd());
     return 0;
   }
+  if (findReplace_.handleMessage(msg, lParam)) return 0;
   return Window::handleMessage(msg, wParam, lParam);
 }
 
 void EditorWindow::onEditorKeyDown(unsigned virtualKey) {
   const commands::KeyEvent key = keyEventNow(virtualKey);
   const commands::KeyDownAction action = commands::decideKeyDown(key.keyCode, key.modifiers);
-  if (action.confineCursor) commands::confineCursor(outerRect().left + 9, 0, 0, 0);
+  if (action.confineCursor) commands::confineCursor(outerRect().left + pixels(kConfinementInset), 0, 0, 0);
   if (action.command) runCommand(*this, *action.command);
 }
 
@@ -180,7 +216,24 @@ void EditorWindow::onEditorKeyUp(unsigned virtualKey) {
   if (commands::releasesCursorOnKeyUp(keyEventNow(virtualKey).keyCode)) commands::releaseCursor();
 }
 
-void EditorWindow::onEditorRightButtonDown() { commands::showContextMenu(hwnd()); }
+void EditorWindow::onEditorRightButtonDown() {
+  recentFilesShown_ = recentFiles();
+  commands::showContextMenu(hwnd(), recentFilesShown_);
+}
+
+// Ctrl and the wheel zoom; the movement is consumed so that the control neither scrolls nor
+// zooms by its own steps beyond the limits. Without Ctrl the wheel scrolls as always.
+bool EditorWindow::onEditorMouseWheel(int delta, bool ctrlDown) {
+  if (!ctrlDown) return false;
+  zoom_ = commands::zoomAfterWheel(zoom_, delta);
+  editorBox_.setZoomPercent(zoom_.percent);
+  return true;
+}
+
+void EditorWindow::resetZoom() {
+  zoom_ = {};
+  editorBox_.setZoomPercent(zoom_.percent);
+}
 
 void EditorWindow::onEditorFocusLost() { commands::releaseCursor(); }
 

@@ -3,7 +3,10 @@
 // remembered values, and the handlers of the window's life.
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "commands/Zoom.h"
+#include "commands/win/FindReplace.h"
 #include "ui/win/ColourPicker.h"
 #include "ui/win/EditorBox.h"
 #include "ui/win/Prompts.h"
@@ -26,9 +29,20 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
   ui::ColourPicker& fontColourPicker() { return fontColourPicker_; }
   // The SaveDialog's values: the name chosen last stays for the next opening.
   ui::SaveDialogValues& saveDialog() { return saveDialog_; }
+  // The find and replace windows of this editor.
+  commands::FindReplace& findReplace() { return findReplace_; }
+
+  // The closing prompt's two questions about unsaved changes: "内容已被编辑是否保存？" (Yes:
+  // save) and, after No, "您是需要直接退出编辑不保存文件吗？" (Yes: give them up; No: keep).
+  enum class UnsavedChoice { Save, Discard, Keep };
+  UnsavedChoice askAboutUnsavedChanges() const;
+
+  // Zoom for this session: Ctrl and the wheel change it, Ctrl+0 resets it.
+  void resetZoom();
 
   // Caption := displayName + title text + lengthText.
   void updateCaption(std::string_view lengthText);
+  // The EditorBox fills the client area exactly.
   void layOutEditorBox();
   void applySettings();
 
@@ -43,10 +57,12 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
   void onDestroy() override;
   void onCommand(int id, int code, HWND control) override;
   void onActivate(bool active) override;
+  void onDpiChanged() override;
 
   void onEditorKeyDown(unsigned virtualKey) override;
   void onEditorKeyUp(unsigned virtualKey) override;
   void onEditorRightButtonDown() override;
+  bool onEditorMouseWheel(int delta, bool ctrlDown) override;
   void onEditorFocusLost() override;
 
  private:
@@ -56,9 +72,13 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
   ui::EditorBox editorBox_;
   ui::ColourPicker fontColourPicker_;
   ui::SaveDialogValues saveDialog_;
+  commands::FindReplace findReplace_{editorBox_};
+  commands::WheelZoom zoom_;
+  // The recent-files rows of the menu shown last, which its WM_COMMAND refers to.
+  std::vector<std::string> recentFilesShown_;
 };
 
-// The designed window: caption, 600 x 500 at 50, 50.
+// The designed window: caption, 600 x 500 at 50, 50 (96-DPI units).
 ui::WindowDesign editorWindowDesign();
 
 }  // namespace qnv::app

@@ -7,7 +7,7 @@
 #include "app/win/AppState.h"
 #include "app/win/EditorWindow.h"
 #include "commands/win/Confinement.h"
-#include "settings/win/SettingsFile.h"
+#include "settings/win/SettingsLocation.h"
 #include "ui/win/Handles.h"
 #include "ui/win/Text.h"
 
@@ -20,6 +20,7 @@ void cleanUp() {
   commands::releaseCursor();
   AppState& state = appState();
   state.displayName.clear();
+  state.keptProtection.clear();
   // Revokes the callback from the editor box if it still exists, then releases the
   // embedded objects' storage.
   state.richEditHelper->destroy();
@@ -36,7 +37,8 @@ int startUp() {
   InitCommonControlsEx(&icc);
   LoadLibraryW(L"riched20.dll");
 
-  resetAppState(settings::settingsPathBesideProgram());
+  const settings::SettingsPaths settingsPaths = settings::locateProgramSettings();
+  resetAppState(settingsPaths.path, settingsPaths.moveTo);
   appState().documentPath = documentPathFrom(ui::narrow(GetCommandLineW()));
 
   int exitCode = 0;
@@ -47,6 +49,9 @@ int startUp() {
     // destroy handler does not run: it is unbound before it goes).
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      // The modeless find or replace window takes its own keys (Tab, Enter, Esc).
+      HWND findWindow = window.findReplace().dialog();
+      if (findWindow && IsDialogMessageW(findWindow, &msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }

@@ -4,9 +4,8 @@ namespace qnv::crypto {
 
 ui::WindowDesign encryptWindowDesign() { return passwordWindowDesign(L"请输入加密密码"); }
 
-void EncryptWindow::act(const std::wstring& password) {
-  if (save_) save_(password);
-  close();
+PasswordVerdict EncryptWindow::act(const std::wstring& password) {
+  return save_ ? save_(password) : PasswordVerdict::GiveUp;
 }
 
 }  // namespace qnv::crypto

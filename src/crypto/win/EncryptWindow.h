@@ -12,13 +12,14 @@ namespace qnv::crypto {
 
 class EncryptWindow final : public PasswordWindow {
  public:
-  // Runs with the typed password when the button or Enter acts; the window closes afterwards.
-  using Save = std::function<void(std::wstring_view password)>;
+  // Runs with the typed password when the button or Enter acts; its verdict closes the
+  // window or asks for another password.
+  using Save = std::function<PasswordVerdict(std::wstring_view password)>;
 
   explicit EncryptWindow(Save save) : PasswordWindow(L"加密保存"), save_(std::move(save)) {}
 
  private:
-  void act(const std::wstring& password) override;
+  PasswordVerdict act(const std::wstring& password) override;
   Save save_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "crypto/Wipe.h"
 #include "ui/win/Prompts.h"
 #include "ui/win/Text.h"
 #include "ui/win/Window.h"
@@ -26,9 +27,9 @@ ui::WindowDesign passwordWindowDesign(const std::wstring& caption) {
 }
 
 bool PasswordWindow::onCreate() {
-  passwordBox_ = addControl(L"EDIT", L"", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, 0, 0, 168, 24, kPasswordBoxId,
-                            WS_EX_CLIENTEDGE);
-  actionButton_ = addControl(L"BUTTON", buttonText_, WS_TABSTOP | BS_PUSHBUTTON, 168, 0, 80, 24, kActionButtonId);
+  passwordBox_ = addControl(L"EDIT", L"", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, kPasswordBoxDesign,
+                            kPasswordBoxId, WS_EX_CLIENTEDGE);
+  actionButton_ = addControl(L"BUTTON", buttonText_, WS_TABSTOP | BS_PUSHBUTTON, kActionButtonDesign, kActionButtonId);
   if (!passwordBox_ || !actionButton_) return false;
   SendMessageW(passwordBox_, EM_SETPASSWORDCHAR, L'*', 0);
   SetWindowSubclass(passwordBox_, &PasswordWindow::passwordBoxProc, kPasswordBoxSubclassId,
@@ -75,9 +76,10 @@ void PasswordWindow::activate() {
   busy_ = true;
   EnableWindow(actionButton_, FALSE);
   std::wstring password;
+  PasswordVerdict verdict = PasswordVerdict::AskAgain;
   try {
     password = windowText(passwordBox_);
-    act(password);
+    verdict = act(password);
   } catch (const std::bad_alloc&) {
     ui::showMessage(ui::systemMessage(ERROR_NOT_ENOUGH_MEMORY));
   } catch (...) {
@@ -86,6 +88,12 @@ void PasswordWindow::activate() {
   wipe(password);
   busy_ = false;
   if (actionButton_ && IsWindow(actionButton_)) EnableWindow(actionButton_, TRUE);
+  if (verdict != PasswordVerdict::AskAgain) {
+    close();
+  } else if (passwordBox_) {
+    SetWindowTextW(passwordBox_, L"");
+    SetFocus(passwordBox_);
+  }
 }
 
 }  // namespace qnv::crypto

@@ -1,22 +1,13 @@
 #include "crypto/win/UnlockWindow.h"
 
-#include "ui/win/Prompts.h"
-
 namespace qnv::crypto {
 
 ui::WindowDesign unlockWindowDesign() { return passwordWindowDesign(L"请输入密码解锁文件"); }
 
-void UnlockWindow::act(const std::wstring& password) {
-  if (tryPassword_ && tryPassword_(password)) {
-    unlocked_ = true;
-    close();
-    return;
-  }
-  ui::showMessage(L"密码错误，请重新输入。");
-  if (HWND box = passwordBox()) {
-    SetWindowTextW(box, L"");
-    SetFocus(box);
-  }
+PasswordVerdict UnlockWindow::act(const std::wstring& password) {
+  const PasswordVerdict verdict = tryPassword_ ? tryPassword_(password) : PasswordVerdict::GiveUp;
+  unlocked_ = verdict == PasswordVerdict::Accepted;
+  return verdict;
 }
 
 }  // namespace qnv::crypto

@@ -10,8 +10,9 @@ namespace qnv::crypto {
 
 class UnlockWindow final : public PasswordWindow {
  public:
-  // Runs with the typed password; true when it unlocked the document.
-  using TryPassword = std::function<bool(std::wstring_view password)>;
+  // Runs with the typed password: Accepted when it unlocked the document; AskAgain (a wrong
+  // password, said by the caller) leaves the window open with an empty box for another try.
+  using TryPassword = std::function<PasswordVerdict(std::wstring_view password)>;
 
   explicit UnlockWindow(TryPassword tryPassword) : PasswordWindow(L"解密文件"), tryPassword_(std::move(tryPassword)) {}
 
@@ -19,9 +20,7 @@ class UnlockWindow final : public PasswordWindow {
   bool unlocked() const { return unlocked_; }
 
  private:
-  // A right password closes the window; a wrong one says so and leaves the window open with
-  // an empty password box for another try.
-  void act(const std::wstring& password) override;
+  PasswordVerdict act(const std::wstring& password) override;
 
   TryPassword tryPassword_;
   bool unlocked_ = false;

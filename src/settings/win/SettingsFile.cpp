@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "files/win/FileWrite.h"
-#include "files/win/ModulePath.h"
 #include "settings/ProfileCheck.h"
+#include "settings/win/SettingsLocation.h"
 #include "ui/win/Prompts.h"
 #include "ui/win/Text.h"
 
@@ -75,13 +75,6 @@ unsigned long shortWriteError(const std::wstring& file) {
 
 }  // namespace
 
-std::wstring settingsPathBesideProgram() {
-  const std::wstring module = files::programModulePath();
-  const size_t slash = module.find_last_of(L"\\/");
-  const std::wstring dir = slash == std::wstring::npos ? L"." : module.substr(0, slash);
-  return dir + L"\\" + ui::widen(kSettingsFileName);
-}
-
 bool SettingsFile::settingsExist() const { return GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::optional<std::string> SettingsFile::readSettingIfPresent(std::string_view key) const {
@@ -107,46 +100,51 @@ SettingReader SettingsFile::settingsReader() const {
 }
 
 bool SettingsFile::writeSetting(std::string_view key, std::string_view text) const {
+  const ProfileWriter& writeKey = writeProfile_ ? writeProfile_ : systemProfileWriter;
+  const std::wstring section = ui::widen(kSettingsSection), name = ui::widen(key), value = ui::widen(text);
+  return change([&](const std::wstring& copy) { return writeKey(section, name, value, copy); },
+                [&](const Profile& before, const Profile& after) {
+                  return onlyKeyChanged(before, after, kSettingsSection, key, text);
+                });
+}
+
+bool SettingsFile::change(const CopyWriter& write, const ProfileJudge& expected) const {
+  Outcome outcome = changeOnce(write, expected);
+  if (outcome.error != 0 && outcome.keptAt.empty() && prepareSettingsRetry(path_, moveTo_)) {
+    outcome = changeOnce(write, expected);
+  }
+  if (outcome.error != 0) reportWriteFailure(outcome.error, outcome.keptAt);
+  return outcome.error == 0;
+}
+
+SettingsFile::Outcome SettingsFile::changeOnce(const CopyWriter& write, const ProfileJudge& expected) const {
   files::SystemFileSystem fs;
   const std::string path = ui::narrow(path_);
   const files::FileSystem::Entry entry = fs.entryAt(path);
   if (entry == files::FileSystem::Entry::kFolder || entry == files::FileSystem::Entry::kReadOnlyFile) {
-    reportWriteFailure(files::kAccessDenied);
-    return false;
+    return {files::kAccessDenied, {}};
   }
   const files::FileReadResult original = files::readWholeFile(path_, kMaxSettingsFileBytes);
-  if (original.error != 0 && original.exists) {
-    reportWriteFailure(original.error);
-    return false;
-  }
+  if (original.error != 0 && original.exists) return {original.error, {}};
   const files::TemporaryFile copy = files::writeTemporaryBeside(fs, path, original.bytes);
-  if (copy.error != 0) {
-    reportWriteFailure(copy.error);
-    return false;
-  }
+  if (copy.error != 0) return {copy.error, {}};
 
   const std::wstring copyPath = ui::widen(copy.path);
   const Profile before = profileOf(copyPath);
-  const ProfileWriter& write = writeProfile_ ? writeProfile_ : systemProfileWriter;
   unsigned long error = 0;
-  if (!write(ui::widen(kSettingsSection), ui::widen(key), ui::widen(text), copyPath)) {
+  if (!write(copyPath)) {
     error = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
-  } else if (!onlyKeyChanged(before, profileOf(copyPath), kSettingsSection, key, text)) {
+  } else if (!expected(before, profileOf(copyPath))) {
     error = shortWriteError(copyPath);
   }
   forgetCachedProfile(copyPath);
   if (error != 0) {
     fs.removeFile(copy.path);
-    reportWriteFailure(error);
-    return false;
+    return {error, {}};
   }
   const files::ReplaceResult result = files::moveIntoPlace(fs, copy.path, path, entry == files::FileSystem::Entry::kFile);
   forgetCachedProfile(path_);
-  if (result.error != 0) {
-    reportWriteFailure(result.error, ui::widen(result.newBytesKeptAt));
-    return false;
-  }
-  return true;
+  return {result.error, ui::widen(result.newBytesKeptAt)};
 }
 
 void SettingsFile::reportWriteFailure(unsigned long error, const std::wstring& keptAt) const {
@@ -167,6 +165,36 @@ bool SettingsFile::writeFlagSetting(std::string_view key, bool value) const {
 
 bool SettingsFile::writeColourSetting(std::string_view key, uint32_t colour) const {
   return writeSetting(key, formatSettingColour(colour));
+}
+
+std::vector<std::string> SettingsFile::readRecentFiles(const SamePath& same) const {
+  const std::wstring section = ui::widen(kRecentFilesSection);
+  const auto read = [&](std::string_view key) -> std::optional<std::string> {
+    std::vector<wchar_t> buffer(kReadBufferChars, L'\0');
+    const std::wstring name = ui::widen(key);
+    const DWORD n = GetPrivateProfileStringW(section.c_str(), name.c_str(), L"", buffer.data(), kReadBufferChars,
+                                             path_.c_str());
+    return ui::narrow(std::wstring_view(buffer.data(), n));
+  };
+  return settings::readRecentFiles(read, same);
+}
+
+bool SettingsFile::writeRecentFiles(const std::vector<std::string>& paths) const {
+  // "1=path\0" ... "\0": the section's whole contents.
+  std::wstring lines;
+  std::vector<std::string> entries;
+  for (size_t i = 0; i < paths.size() && i < kMaxRecentFiles; ++i) {
+    entries.push_back(recentFileKey(i) + "=" + paths[i]);
+    lines += ui::widen(entries.back());
+    lines += L'\0';
+  }
+  lines += L'\0';
+  const std::wstring section = ui::widen(kRecentFilesSection);
+  return change(
+      [&](const std::wstring& copy) { return WritePrivateProfileSectionW(section.c_str(), lines.c_str(), copy.c_str()) != FALSE; },
+      [&](const Profile& before, const Profile& after) {
+        return onlySectionReplaced(before, after, kRecentFilesSection, entries);
+      });
 }
 
 }  // namespace qnv::settings

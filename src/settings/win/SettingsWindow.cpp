@@ -30,7 +30,7 @@ ui::FontDescription descriptionOf(const FontSettings& font) {
 
 }  // namespace
 
-ui::WindowDesign settingsWindowDesign() { return ui::fixedWindowDesign(L"设置", 50, 50, 620, 84); }
+ui::WindowDesign settingsWindowDesign() { return ui::fixedWindowDesign(L"设置", 50, 50, 620, 108); }
 
 void openSettingsWindow(const SettingsFile& file, EditorLink editor) {
   SettingsWindow window(file, std::move(editor));
@@ -45,26 +45,43 @@ SettingsWindow* SettingsWindow::current() { return currentWindow; }
 
 bool SettingsWindow::onCreate() {
   currentWindow = this;
-  // Left to right, as designed; positions and sizes in the client area.
-  if (!preview_.create(hwnd(), L"默认字体", 8, 8, 80, 40)) return false;
-  if (!textPicker_.create(hwnd(), 96, 16, 48, 24)) return false;
-  changeFontButton_ = addControl(L"BUTTON", L"更改", BS_PUSHBUTTON | WS_TABSTOP, 152, 15, 48, 24, kChangeFontButtonId);
-  if (!backgroundLabel_.create(hwnd(), L"背景色", 208, 8, 80, 40)) return false;
-  if (!backgroundPicker_.create(hwnd(), 296, 16, 48, 24)) return false;
-  if (!highlightLabel_.create(hwnd(), L"高亮颜色", 352, 8, 80, 40)) return false;
-  if (!highlightPicker_.create(hwnd(), 440, 16, 48, 24)) return false;
-  associateButton_ =
-      addControl(L"BUTTON", L"关联文件", BS_PUSHBUTTON | WS_TABSTOP, 507, 16, 88, 24, kAssociateButtonId);
-  if (!changeFontButton_ || !associateButton_) return false;
+  // Each control is created at its designed rectangle and kept there at every DPI.
+  const auto label = [this](ui::TransparentLabel& control, const wchar_t* caption, const ui::Box& design) {
+    const ui::Box r = pixels(design);
+    if (!control.create(hwnd(), caption, r.left, r.top, r.width, r.height)) return false;
+    keepDesigned(control.hwnd(), design);
+    return true;
+  };
+  const auto picker = [this](ui::ColourPicker& control, const ui::Box& design) {
+    const ui::Box r = pixels(design);
+    if (!control.create(hwnd(), r.left, r.top, r.width, r.height)) return false;
+    keepDesigned(control.hwnd(), design);
+    return true;
+  };
+  const auto button = [this](const wchar_t* caption, const ui::Box& design, int id) {
+    return addControl(L"BUTTON", caption, BS_PUSHBUTTON | WS_TABSTOP, design, id);
+  };
+
+  // Left to right, as designed: positions and sizes in the client area, in 96-DPI units.
+  if (!label(preview_, L"默认字体", {8, 8, 80, 40})) return false;
+  if (!picker(textPicker_, {96, 16, 48, 24})) return false;
+  if (!(changeFontButton_ = button(L"更改", {152, 15, 48, 24}, kChangeFontButtonId))) return false;
+  if (!label(backgroundLabel_, L"背景色", {208, 8, 80, 40})) return false;
+  if (!picker(backgroundPicker_, {296, 16, 48, 24})) return false;
+  if (!label(highlightLabel_, L"高亮颜色", {352, 8, 80, 40})) return false;
+  if (!picker(highlightPicker_, {440, 16, 48, 24})) return false;
+  if (!(associateButton_ = button(L"关联文件", {507, 16, 88, 24}, kAssociateButtonId))) return false;
+  // Below the designed row, under "关联文件".
+  strongProtectionBox_ = addControl(L"BUTTON", L"强加密", BS_AUTOCHECKBOX | WS_TABSTOP, {507, 48, 88, 20},
+                                    kStrongProtectionBoxId);
+  if (!strongProtectionBox_) return false;
 
   // The two captions beside the pickers are drawn in the window's own font and colour.
   ui::FontDescription plain;
   LOGFONTW dialog{};
-  if (GetObjectW(ui::dialogFont(), sizeof dialog, &dialog)) {
+  if (GetObjectW(ui::dialogFont(dpi()), sizeof dialog, &dialog)) {
     plain.faceName = ui::narrow(dialog.lfFaceName);
-    if (dialog.lfHeight != 0) {
-      plain.size = MulDiv(dialog.lfHeight < 0 ? -dialog.lfHeight : dialog.lfHeight, 72, ui::screenDpi());
-    }
+    if (dialog.lfHeight != 0) plain.size = ui::pointsForFontHeight(dialog.lfHeight, dpi());
   }
   for (ui::TransparentLabel* label : {&backgroundLabel_, &highlightLabel_}) {
     label->setFont(plain);
@@ -80,6 +97,9 @@ bool SettingsWindow::onCreate() {
 }
 
 void SettingsWindow::fillSettingsWindow() {
+  const bool strong = parseStrongProtection(file_.readSetting(key::kProtectionFormat));
+  SendMessageW(strongProtectionBox_, BM_SETCHECK, strong ? BST_CHECKED : BST_UNCHECKED, 0);
+
   ui::FontDescription font;  // 9-point "宋体", no flags
   if (file_.settingsExist()) {
     // Key order: 加粗, 倾斜, 下划线, 删除线, 字体大小, 字体名称, 字体色, 高亮色, 背景色.
@@ -138,6 +158,11 @@ void SettingsWindow::storeHighlightColour() {
 
 void SettingsWindow::associate() { associateFiles(); }
 
+void SettingsWindow::storeProtectionFormat() {
+  const bool strong = SendMessageW(strongProtectionBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  file_.writeSetting(key::kProtectionFormat, formatStrongProtection(strong));
+}
+
 void SettingsWindow::onDestroy() {
   if (currentWindow == this) currentWindow = nullptr;
 }
@@ -148,6 +173,8 @@ void SettingsWindow::onCommand(int id, int code, HWND control) {
     changeDefaultFont();
   } else if (id == kAssociateButtonId) {
     associate();
+  } else if (id == kStrongProtectionBoxId) {
+    storeProtectionFormat();
   }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The settings window: default font, text colour, background, highlight colour, and the
-// file association. Every change is written to the settings file at once; of the running
-// editor only the highlight colour follows at once, the rest at the next start.
+// The settings window: default font, text colour, background, highlight colour, the
+// protected format F1 writes, and the file association. Every change is written to the
+// settings file at once; of the running editor the highlight colour and the protected format
+// follow at once, the rest at the next start.
 #include <windows.h>
 
 #include <cstdint>
@@ -27,6 +28,7 @@ class SettingsWindow : public ui::Window {
  public:
   static constexpr int kChangeFontButtonId = 201;
   static constexpr int kAssociateButtonId = 202;
+  static constexpr int kStrongProtectionBoxId = 203;
 
   SettingsWindow(const SettingsFile& file, EditorLink editor) : file_(file), editor_(std::move(editor)) {}
   ~SettingsWindow() override;
@@ -46,6 +48,8 @@ class SettingsWindow : public ui::Window {
   void storeHighlightColour();
   // "关联文件".
   void associate();
+  // "强加密" clicked: the protected format F1 writes from now on.
+  void storeProtectionFormat();
 
   // 透明标签1: the preview of the default font and text colour.
   ui::TransparentLabel& previewLabel() { return preview_; }
@@ -56,6 +60,7 @@ class SettingsWindow : public ui::Window {
   ui::ColourPicker& highlightPicker() { return highlightPicker_; }
   HWND changeFontButton() const { return changeFontButton_; }
   HWND associateButton() const { return associateButton_; }
+  HWND strongProtectionBox() const { return strongProtectionBox_; }
   // The window's own font dialog; its values live as long as the window.
   const ui::FontDialogValues& fontDialog() const { return fontDialog_; }
 
@@ -74,6 +79,7 @@ class SettingsWindow : public ui::Window {
   ui::ColourPicker highlightPicker_;
   HWND changeFontButton_ = nullptr;
   HWND associateButton_ = nullptr;
+  HWND strongProtectionBox_ = nullptr;
   ui::FontDialogValues fontDialog_;
   const SettingsFile& file_;
   EditorLink editor_;
@@ -83,7 +89,8 @@ class SettingsWindow : public ui::Window {
 // window is built anew at every opening.
 void openSettingsWindow(const SettingsFile& file, EditorLink editor);
 
-// The designed window: caption "设置", outer size 620 x 84 at 50, 50.
+// The designed window: caption "设置" at 50, 50; outer size 620 x 84 as designed, 24 more in
+// height for the row of the "强加密" box (96-DPI units).
 ui::WindowDesign settingsWindowDesign();
 
 }  // namespace qnv::settings

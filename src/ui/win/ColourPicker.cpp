@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ui/Formats.h"
+#include "ui/Scale.h"
 #include "ui/win/Handles.h"
 #include "ui/win/Prompts.h"
 #include "ui/win/Window.h"
@@ -22,13 +23,15 @@ constexpr wchar_t kMoreColoursText[] = L"其它颜色...";
 // is over, unless it has been activated again meanwhile.
 constexpr UINT kCloseIfInactive = WM_APP + 1;
 
-// Layout of the palette, in pixels.
+// Layout of the palette, in 96-DPI units.
 constexpr int kMargin = 5;
 constexpr int kCell = 18;
 constexpr int kGap = 4;
-constexpr int kEntryGap = 7;  // between the grid and the entry, with a separator line
-constexpr int kGridWidth = ColourPicker::kColumns * kCell + (ColourPicker::kColumns - 1) * kGap;
-constexpr int kGridHeight = ColourPicker::kRows * kCell + (ColourPicker::kRows - 1) * kGap;
+constexpr int kEntryGap = 7;         // between the grid and the entry, with a separator line
+constexpr int kMinEntryHeight = 22;  // the entry is at least this high, or the font's height and a margin
+// The swatch: the colour sample's inset and the drop-down arrow beside it.
+constexpr int kSampleInset = 4;
+constexpr int kArrowWidth = 7;
 
 // Written as 0xRRGGBB for reading; stored as 0x00BBGGRR.
 constexpr uint32_t fromRgb(uint32_t rgb) { return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF); }
@@ -156,39 +159,45 @@ void ColourPicker::setVisible(bool visible) {
 // ---- the palette ---------------------------------------------------------------------
 
 RECT ColourPicker::itemRect(int item) const {
+  const int margin = scaleToDpi(kMargin, dpi_);
+  const int cell = scaleToDpi(kCell, dpi_);
+  const int step = cell + scaleToDpi(kGap, dpi_);
   if (item >= 0 && item < kMoreColoursItem) {
-    const int column = item % kColumns;
-    const int row = item / kColumns;
-    const int x = kMargin + column * (kCell + kGap);
-    const int y = kMargin + row * (kCell + kGap);
-    return {x, y, x + kCell, y + kCell};
+    const int x = margin + (item % kColumns) * step;
+    const int y = margin + (item / kColumns) * step;
+    return {x, y, x + cell, y + cell};
   }
   if (item == kMoreColoursItem) {
-    const int y = kMargin + kGridHeight + kEntryGap;
-    return {kMargin, y, kMargin + kGridWidth, y + entryHeight_};
+    const int y = margin + (kRows - 1) * step + cell + scaleToDpi(kEntryGap, dpi_);
+    return {margin, y, margin + (kColumns - 1) * step + cell, y + entryHeight_};
   }
   return {0, 0, 0, 0};
 }
 
 SIZE ColourPicker::paletteClientSize() const {
   const RECT entry = itemRect(kMoreColoursItem);
-  return {entry.right + kMargin, entry.bottom + kMargin};
+  const int margin = scaleToDpi(kMargin, dpi_);
+  return {entry.right + margin, entry.bottom + margin};
 }
 
 void ColourPicker::computeLayout() {
+  dpi_ = windowDpi(swatch_);
   const WindowDc screen;
   TEXTMETRICW metrics{};
   {
-    const SelectedObject font(screen.get(), dialogFont());
+    const SelectedObject font(screen.get(), dialogFont(dpi_));
     GetTextMetricsW(screen.get(), &metrics);
   }
-  entryHeight_ = std::max<int>(22, metrics.tmHeight + 8);
+  entryHeight_ = std::max<int>(scaleToDpi(kMinEntryHeight, dpi_), metrics.tmHeight + scaleToDpi(8, dpi_));
 }
 
 int ColourPicker::itemAt(POINT client) const {
   for (int item = 0; item <= kMoreColoursItem; ++item) {
     RECT r = itemRect(item);
-    if (item < kMoreColoursItem) InflateRect(&r, kGap / 2, kGap / 2);  // the gaps count for their cells
+    if (item < kMoreColoursItem) {
+      const int halfGap = scaleToDpi(kGap, dpi_) / 2;  // the gaps count for their cells
+      InflateRect(&r, halfGap, halfGap);
+    }
     if (PtInRect(&r, client)) return item;
   }
   return kNoItem;
@@ -470,24 +479,25 @@ void ColourPicker::paintSwatch(HDC dc) const {
   RECT button = client;
   DrawFrameControl(dc, &button, DFC_BUTTON, state);
 
+  const int dpi = windowDpi(swatch_);
   const int shift = pressed_ ? 1 : 0;
-  constexpr int kArrowWidth = 7;
+  const int arrowWidth = scaleToDpi(kArrowWidth, dpi) | 1;  // odd, so that the triangle has a tip
   RECT sample = client;
-  InflateRect(&sample, -4, -4);
+  InflateRect(&sample, -scaleToDpi(kSampleInset, dpi), -scaleToDpi(kSampleInset, dpi));
   OffsetRect(&sample, shift, shift);
-  const bool roomForArrow = sample.right - sample.left > kArrowWidth * 3;
-  if (roomForArrow) sample.right -= kArrowWidth + 3;
+  const bool roomForArrow = sample.right - sample.left > arrowWidth * 3;
+  if (roomForArrow) sample.right -= arrowWidth + scaleToDpi(3, dpi);
   if (sample.right > sample.left && sample.bottom > sample.top) {
     fillRect(dc, sample, enabled ? displayColour(colour_) : GetSysColor(COLOR_BTNFACE));
     frameRect(dc, sample, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
   }
   if (roomForArrow) {
     // A small downward triangle right of the sample.
-    const int cx = sample.right + 2 + kArrowWidth / 2;
+    const int cx = sample.right + scaleToDpi(2, dpi) + arrowWidth / 2;
     const int cy = (client.top + client.bottom) / 2 + shift;
     const UniqueBrush brush(CreateSolidBrush(GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT)));
-    for (int row = 0; row <= kArrowWidth / 2; ++row) {
-      RECT line{cx - kArrowWidth / 2 + row, cy - 1 + row, cx + kArrowWidth / 2 - row + 1, cy + row};
+    for (int row = 0; row <= arrowWidth / 2; ++row) {
+      RECT line{cx - arrowWidth / 2 + row, cy - 1 + row, cx + arrowWidth / 2 - row + 1, cy + row};
       FillRect(dc, &line, brush.get());
     }
   }
@@ -515,12 +525,12 @@ void ColourPicker::paintPalette(HDC dc) const {
   }
 
   const RECT entry = itemRect(kMoreColoursItem);
-  const int lineY = entry.top - kEntryGap / 2 - 1;
+  const int lineY = entry.top - scaleToDpi(kEntryGap, dpi_) / 2 - 1;
   RECT line{entry.left, lineY, entry.right, lineY + 1};
   fillRect(dc, line, GetSysColor(COLOR_BTNSHADOW));
   const bool entrySelected = selected_ == kMoreColoursItem;
   fillRect(dc, entry, GetSysColor(entrySelected ? COLOR_HIGHLIGHT : COLOR_MENU));
-  const SelectedObject font(dc, dialogFont());
+  const SelectedObject font(dc, dialogFont(dpi_));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(entrySelected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
   RECT text = entry;

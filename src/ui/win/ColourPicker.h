@@ -15,6 +15,8 @@
 #include <functional>
 #include <span>
 
+#include "ui/Scale.h"
+
 namespace qnv::ui {
 
 class ColourPicker {
@@ -56,7 +58,7 @@ class ColourPicker {
   void closePalette();  // without choosing; the focus returns to where it was
   HWND paletteWindow() const { return palette_; }  // nullptr while closed
   int selectedItem() const { return selected_; }   // a cell, kMoreColoursItem or kNoItem
-  RECT itemRect(int item) const;                   // in the palette's client area
+  RECT itemRect(int item) const;                   // in the palette's client area, at its scale
 
   // The colours of the palette's cells, row by row.
   static std::span<const uint32_t> presetColours();
@@ -86,6 +88,7 @@ class ColourPicker {
 
   int selected_ = kNoItem;
   int lastColumn_ = 0;        // the column to return to when leaving the entry upwards
+  int dpi_ = kDesignDpi;      // the palette's scale, taken from the swatch's window when it opens
   int entryHeight_ = 22;      // height of the "其它颜色..." entry, from the font
   bool pressed_ = false;      // the swatch is held down
   bool closing_ = false;      // the palette is being closed by the picker itself

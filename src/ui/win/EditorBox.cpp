@@ -2,11 +2,14 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <richole.h>
+#include <tom.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "ui/CodePage.h"
+#include "ui/win/Handles.h"
 #include "ui/win/Text.h"
 
 namespace qnv::ui {
@@ -125,6 +128,33 @@ CharFormat fromCharFormat2(const CHARFORMAT2W& cf) {
 
 bool hasRtfHeader(std::string_view bytes) { return bytes.substr(0, 5) == "{\\rtf"; }
 
+// The text object model's document interface, which MinGW's libraries do not define.
+constexpr IID kTextDocumentIid = {0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
+
+// Groups the control's undo for as long as it lives, where the control can (Wine's and older
+// controls answer that they cannot).
+class UndoGroup {
+ public:
+  explicit UndoGroup(HWND box) {
+    ComPtr<IRichEditOle> ole;
+    if (!SendMessageW(box, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(ole.put())) || !ole) return;
+    if (FAILED(ole->QueryInterface(kTextDocumentIid, reinterpret_cast<void**>(document_.put())))) return;
+    if (document_->BeginEditCollection() != S_OK) document_.reset();
+  }
+  ~UndoGroup() {
+    if (document_) document_->EndEditCollection();
+  }
+  UndoGroup(const UndoGroup&) = delete;
+  UndoGroup& operator=(const UndoGroup&) = delete;
+  bool grouped() const { return static_cast<bool>(document_); }
+
+ private:
+  ComPtr<ITextDocument> document_;
+};
+
+// Undo steps the control keeps while nothing asks for more (its own default).
+constexpr size_t kDefaultUndoLimit = 100;
+
 }  // namespace
 
 bool EditorBox::create(HWND parent, int controlId, int left, int top, int width, int height,
@@ -161,6 +191,11 @@ LRESULT CALLBACK EditorBox::subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
       case WM_RBUTTONDOWN:
         events->onEditorRightButtonDown();
         break;
+      case WM_MOUSEWHEEL:
+        if (events->onEditorMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0)) {
+          return 0;
+        }
+        break;
       case WM_KILLFOCUS:
         events->onEditorFocusLost();
         break;
@@ -174,7 +209,7 @@ LRESULT CALLBACK EditorBox::subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     RemoveWindowSubclass(hwnd, &EditorBox::subclassProc, 1);
     self->hwnd_ = nullptr;
   }
-  // The control always gets the message afterwards: no handler consumes it.
+  // The control gets every message afterwards: only a wheel movement can be consumed.
   return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
@@ -241,13 +276,19 @@ void EditorBox::paste() const { SendMessageW(hwnd_, WM_PASTE, 0, 0); }
 std::string EditorBox::context(bool* lostCharacters) const {
   if (lostCharacters) *lostCharacters = false;
   if (contextType_ == kPlainText && lostCharacters) return plainTextContext(*lostCharacters);
+  return streamOut(contextType_ == kRichText ? SF_RTF : SF_TEXT);
+}
+
+std::string EditorBox::richText() const { return streamOut(SF_RTF); }
+
+std::string EditorBox::streamOut(UINT format) const {
   std::string out;
   out.reserve(static_cast<size_t>(textLength()) * 2 + 256);
   StreamOutState state{&out};
   EDITSTREAM es{};
   es.dwCookie = reinterpret_cast<DWORD_PTR>(&state);
   es.pfnCallback = streamOutCallback;
-  SendMessageW(hwnd_, EM_STREAMOUT, contextType_ == kRichText ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&es));
+  SendMessageW(hwnd_, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&es));
   // Some versions of the control end the stream with a zero byte; a document has no terminator.
   while (!out.empty() && out.back() == '\0') out.pop_back();
   return out;
@@ -290,6 +331,91 @@ void EditorBox::setBackColor(uint32_t colour) const {
     SendMessageW(hwnd_, EM_SETBKGNDCOLOR, 1, 0);
   } else {
     SendMessageW(hwnd_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(colour & 0x00FFFFFF));
+  }
+}
+
+std::u16string EditorBox::text() const {
+  std::u16string text;
+  readText(text);
+  return text;
+}
+
+void EditorBox::readText(std::u16string& text) const {
+  GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  const LRESULT units = SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+  readRange({0, static_cast<size_t>(std::max<LRESULT>(units, 0))}, text);
+}
+
+std::u16string EditorBox::textOf(TextRange range) const {
+  std::u16string text;
+  readRange(range, text);
+  return text;
+}
+
+void EditorBox::readRange(TextRange range, std::u16string& text) const {
+  text.resize(range.end > range.start ? range.end - range.start : 0);
+  if (text.empty()) return;
+  // The control writes a terminating zero after the characters.
+  text.push_back(u'\0');
+  TEXTRANGEW r{{static_cast<LONG>(range.start), static_cast<LONG>(range.end)}, reinterpret_cast<LPWSTR>(text.data())};
+  text.resize(static_cast<size_t>(SendMessageW(hwnd_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&r))));
+}
+
+TextRange EditorBox::selection() const {
+  CHARRANGE r{};
+  SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+  return {static_cast<size_t>(std::max<LONG>(r.cpMin, 0)), static_cast<size_t>(std::max<LONG>(r.cpMax, 0))};
+}
+
+void EditorBox::select(TextRange range) const {
+  CHARRANGE r{static_cast<LONG>(range.start), static_cast<LONG>(range.end)};
+  SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+  SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
+}
+
+void EditorBox::replaceSelection(std::u16string_view text) const {
+  const std::u16string terminated(text);
+  SendMessageW(hwnd_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(terminated.c_str()));
+}
+
+void EditorBox::replaceRanges(const std::vector<TextRange>& ranges, std::u16string_view text,
+                              const std::function<void()>& poll) const {
+  if (ranges.empty()) return;
+  const UndoGroup undo(hwnd_);
+  if (!undo.grouped()) SendMessageW(hwnd_, EM_SETUNDOLIMIT, std::max(kDefaultUndoLimit, ranges.size() + kDefaultUndoLimit), 0);
+  const LRESULT eventMask = SendMessageW(hwnd_, EM_SETEVENTMASK, 0, 0);
+  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  const std::u16string terminated(text);
+  for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
+    CHARRANGE r{static_cast<LONG>(it->start), static_cast<LONG>(it->end)};
+    SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    SendMessageW(hwnd_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(terminated.c_str()));
+    if (poll) poll();
+  }
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+  SendMessageW(hwnd_, EM_SETEVENTMASK, 0, eventMask);
+  SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
+  // One report of the change, as the control would have made it.
+  SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd_), EN_CHANGE), reinterpret_cast<LPARAM>(hwnd_));
+}
+
+void EditorBox::setSelectionAlwaysShown(bool shown) const {
+  SendMessageW(hwnd_, EM_SETOPTIONS, shown ? ECOOP_OR : ECOOP_AND, shown ? ECO_NOHIDESEL : ~static_cast<LPARAM>(ECO_NOHIDESEL));
+}
+
+int EditorBox::zoomPercent() const {
+  int numerator = 0, denominator = 0;
+  SendMessageW(hwnd_, EM_GETZOOM, reinterpret_cast<WPARAM>(&numerator), reinterpret_cast<LPARAM>(&denominator));
+  if (numerator <= 0 || denominator <= 0) return 100;
+  return MulDiv(numerator, 100, denominator);
+}
+
+void EditorBox::setZoomPercent(int percent) const {
+  if (percent == 100) {
+    SendMessageW(hwnd_, EM_SETZOOM, 0, 0);
+  } else {
+    SendMessageW(hwnd_, EM_SETZOOM, percent, 100);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/Formats.h"
+#include "ui/Scale.h"
 #include "ui/win/Window.h"
 
 namespace qnv::ui {
@@ -23,7 +24,10 @@ class Win32Prompts final : public Prompts {
     return result == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
   }
 
-  bool saveFileName(SaveDialogValues& dialog) override {
+  bool saveFileName(SaveDialogValues& dialog) override { return runFileDialog(dialog, GetSaveFileNameW); }
+  bool openFileName(FileDialogValues& dialog) override { return runFileDialog(dialog, GetOpenFileNameW); }
+
+  bool runFileDialog(FileDialogValues& dialog, BOOL(WINAPI* run)(OPENFILENAMEW*)) {
     std::wstring filter;
     for (const FileType& type : dialog.fileTypes) {
       filter += type.description;
@@ -43,20 +47,23 @@ class Win32Prompts final : public Prompts {
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrTitle = dialog.title.c_str();
     ofn.lpstrDefExt = dialog.defaultExtension.empty() ? nullptr : dialog.defaultExtension.c_str();
+    ofn.lpstrInitialDir = dialog.initialFolder.empty() ? nullptr : dialog.initialFolder.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (dialog.overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
     if (dialog.pathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;
     if (dialog.fileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
 
     ProgramModality modality;
-    if (!GetSaveFileNameW(&ofn)) return false;
+    if (!run(&ofn)) return false;
     dialog.fileName = buffer.c_str();
     return true;
   }
 
   bool chooseFont(FontDialogValues& values) override {
     LOGFONTW font{};
-    font.lfHeight = values.size > 0 ? -MulDiv(clampFontSize(values.size), screenDpi(), 72) : 0;
+    // The dialog has no owner window: the screen's DPI turns the points into a height. A
+    // size beyond what the control takes comes down to that first.
+    font.lfHeight = fontHeightForPoints(std::min(values.size, kMaximumFontSize), screenDpi());
     font.lfWeight = values.bold ? FW_BOLD : FW_NORMAL;
     font.lfItalic = values.italic;
     font.lfUnderline = values.underline;
@@ -92,6 +99,17 @@ class Win32Prompts final : public Prompts {
     if (!ChooseColorW(&cc)) return false;
     colour = cc.rgbResult;
     return true;
+  }
+
+  HDC choosePrinter() override {
+    PRINTDLGW pd{};
+    pd.lStructSize = sizeof pd;
+    pd.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE;
+    ProgramModality modality;
+    const BOOL chosen = PrintDlgW(&pd);
+    if (pd.hDevMode) GlobalFree(pd.hDevMode);
+    if (pd.hDevNames) GlobalFree(pd.hDevNames);
+    return chosen ? pd.hDC : nullptr;
   }
 
   // Ends the program's message loop; start-up then cleans up and the process ends with

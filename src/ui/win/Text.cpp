@@ -29,6 +29,24 @@ std::string narrow(std::wstring_view wide) { return fromWide(CP_UTF8, wide); }
 std::string toAnsi(std::wstring_view wide) { return fromWide(CP_ACP, wide); }
 std::wstring fromAnsi(std::string_view ansi) { return toWide(CP_ACP, ansi); }
 
+std::optional<std::string> toAnsiExactly(std::wstring_view wide) {
+  if (wide.empty()) return std::string();
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, &usedDefault);
+  if (n <= 0 || usedDefault) return std::nullopt;
+  std::string bytes(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), bytes.data(), n,
+                      nullptr, &usedDefault);
+  // The way back must give the same characters: no look-alike stood in for one.
+  std::wstring back = toWide(CP_ACP, bytes);
+  const bool exact = !usedDefault && back == wide;
+  if (!back.empty()) SecureZeroMemory(back.data(), back.size() * sizeof(wchar_t));
+  if (exact) return bytes;
+  SecureZeroMemory(bytes.data(), bytes.size());
+  return std::nullopt;
+}
+
 bool representableInAnsi(std::wstring_view wide) {
   if (wide.empty()) return true;
   BOOL usedDefault = FALSE;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ui/Formats.h"
+#include "ui/Scale.h"
 #include "ui/win/Handles.h"
 #include "ui/win/Text.h"
 #include "ui/win/Window.h"
@@ -14,9 +15,9 @@ constexpr wchar_t kLabelClass[] = L"qnvTransparentLabel";
 constexpr size_t kFaceNameLimit = 32;  // bytes in the ANSI code page, terminator included
 constexpr wchar_t kFallbackFace[] = L"宋体";
 
-HFONT makeFont(const FontDescription& d) {
+HFONT makeFont(const FontDescription& d, int dpi) {
   LOGFONTW lf{};
-  lf.lfHeight = d.size > 0 ? -MulDiv(d.size, screenDpi(), 72) : 0;
+  lf.lfHeight = fontHeightForPoints(d.size, dpi);
   lf.lfEscapement = d.angle * 10;
   lf.lfOrientation = d.angle * 10;
   lf.lfWeight = d.bold ? FW_BOLD : FW_NORMAL;
@@ -53,7 +54,7 @@ bool TransparentLabel::create(HWND parent, const std::wstring& caption, int left
     return RegisterClassExW(&wc) != 0;
   }();
   if (!registered || hwnd_ || !parent) return false;
-  if (!fontHandle_) fontHandle_.reset(makeFont(font_));
+  if (HFONT made = makeFont(font_, windowDpi(parent))) fontHandle_.reset(made);
   CreateWindowExW(WS_EX_TRANSPARENT, kLabelClass, caption.c_str(), WS_CHILD | WS_VISIBLE, left, top, width, height,
                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
   return hwnd_ != nullptr;
@@ -79,7 +80,7 @@ void TransparentLabel::setTextColour(uint32_t colour) {
 
 void TransparentLabel::setFont(const FontDescription& font) {
   font_ = font;
-  if (HFONT made = makeFont(font_)) fontHandle_.reset(made);
+  if (HFONT made = makeFont(font_, windowDpi(hwnd_))) fontHandle_.reset(made);
   redraw();
 }
 
@@ -144,6 +145,10 @@ LRESULT TransparentLabel::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(fontHandle_.get());
+    case WM_DPICHANGED_AFTERPARENT:
+      // The same point size at the window's new scale.
+      setFont(font_);
+      return 0;
     case WM_SETTEXT: {
       const LRESULT result = DefWindowProcW(hwnd_, msg, wParam, lParam);
       InvalidateRect(hwnd_, nullptr, TRUE);

@@ -47,6 +47,7 @@ class TransparentLabel {
   void setTextColour(uint32_t colour);
 
   const FontDescription& font() const { return font_; }
+  // The font is made at the DPI of the window the label is in, and again when that changes.
   void setFont(const FontDescription& font);
   // The font the caption is drawn with.
   HFONT fontHandle() const { return fontHandle_.get(); }

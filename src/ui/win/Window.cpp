@@ -1,5 +1,6 @@
 #include "ui/win/Window.h"
 
+#include <map>
 #include <utility>
 
 #include "ui/win/Handles.h"
@@ -8,9 +9,10 @@ namespace qnv::ui {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"qnvWindow";
+ATOM windowClassAtom = 0;
 
 ATOM registerWindowClass(WNDPROC proc) {
-  static ATOM atom = [proc] {
+  static ATOM atom = windowClassAtom = [proc] {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -30,6 +32,18 @@ BOOL CALLBACK collectEnabledWindow(HWND hwnd, LPARAM lParam) {
   return TRUE;
 }
 
+// The window's DPI as the system has it; the system's DPI for no window.
+int dpiOf(HWND hwnd) {
+  const UINT dpi = hwnd ? GetDpiForWindow(hwnd) : GetDpiForSystem();
+  return dpi > 0 ? static_cast<int>(dpi) : kDesignDpi;
+}
+
+// The designed place and size at `dpi`; CW_USEDEFAULT stays as it is.
+RECT designedOuter(const WindowDesign& design, int dpi) {
+  const auto scaled = [dpi](int v) { return v == CW_USEDEFAULT ? v : scaleToDpi(v, dpi); };
+  return {scaled(design.left), scaled(design.top), scaled(design.width), scaled(design.height)};
+}
+
 }  // namespace
 
 WindowDesign fixedWindowDesign(std::wstring caption, int left, int top, int width, int height) {
@@ -47,9 +61,18 @@ Window::~Window() { destroyUnbound(hwnd_); }
 
 bool Window::create(const WindowDesign& design) {
   registerWindowClass(&Window::staticProc);
-  CreateWindowExW(design.exStyle, kWindowClass, design.caption.c_str(), design.style, design.left, design.top,
-                  design.width, design.height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-  return hwnd_ != nullptr;
+  // Placed at the system's DPI first; the window learns its own DPI while it is created.
+  const int systemDpi = dpiOf(nullptr);
+  const RECT outer = designedOuter(design, systemDpi);
+  CreateWindowExW(design.exStyle, kWindowClass, design.caption.c_str(), design.style, outer.left, outer.top,
+                  outer.right, outer.bottom, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  if (!hwnd_) return false;
+  if (dpi_ != systemDpi && design.width != CW_USEDEFAULT && design.height != CW_USEDEFAULT) {
+    // A display of another scale than the system's: the designed size at the window's own.
+    const RECT own = designedOuter(design, dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, own.right, own.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return true;
 }
 
 void Window::runModal(const WindowDesign& design) {
@@ -101,7 +124,12 @@ LRESULT Window::defaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT Window::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
+      dpi_ = dpiOf(hwnd_);
+      designedChildren_.clear();
       return onCreate() ? 0 : -1;
+    case WM_DPICHANGED:
+      changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_SIZE:
       onSize();
       return 0;
@@ -128,13 +156,39 @@ LRESULT Window::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-HWND Window::addControl(const wchar_t* className, const std::wstring& text, DWORD style, int x, int y, int w,
-                        int h, int id, DWORD exStyle) {
-  HWND control = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                 nullptr);
-  if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), TRUE);
+void Window::changeDpi(int dpi, const RECT& suggested) {
+  dpi_ = dpi > 0 ? dpi : kDesignDpi;
+  for (const DesignedChild& child : designedChildren_) {
+    if (!IsWindow(child.hwnd)) continue;
+    const Box r = pixels(child.design);
+    SetWindowPos(child.hwnd, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (child.dialogFont) SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(dpi_)), TRUE);
+    SendMessageW(child.hwnd, WM_DPICHANGED_AFTERPARENT, 0, 0);
+  }
+  // The system's suggestion keeps the window's place on the new display.
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  onDpiChanged();
+}
+
+HWND Window::addControl(const wchar_t* className, const std::wstring& text, DWORD style, const Box& design, int id,
+                        DWORD exStyle) {
+  const Box r = pixels(design);
+  HWND control = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
+                                 r.width, r.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleW(nullptr), nullptr);
+  if (control) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(dpi_)), TRUE);
+    designedChildren_.push_back({control, design, true});
+  }
   return control;
+}
+
+void Window::keepDesigned(HWND child, const Box& design) {
+  if (!child) return;
+  const Box r = pixels(design);
+  SetWindowPos(child, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  designedChildren_.push_back({child, design, false});
 }
 
 ProgramModality::ProgramModality(HWND except) {
@@ -160,14 +214,32 @@ int screenDpi() {
   return screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
 }
 
-HFONT dialogFont() {
-  static HFONT font = [] {
+int windowDpi(HWND hwnd) {
+  if (!hwnd) return dpiOf(nullptr);
+  HWND root = GetAncestor(hwnd, GA_ROOT);
+  if (root && windowClassAtom && GetClassLongPtrW(root, GCW_ATOM) == windowClassAtom) {
+    if (const auto* window = reinterpret_cast<const Window*>(GetWindowLongPtrW(root, GWLP_USERDATA))) {
+      return window->dpi();
+    }
+  }
+  return dpiOf(hwnd);
+}
+
+HFONT dialogFont(int dpi) {
+  // One font for each DPI met, kept while the program runs.
+  static std::map<int, UniqueFont> fonts;
+  UniqueFont& font = fonts[dpi];
+  if (!font) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-  }();
-  return font;
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
+      // The system's metrics, at the system's DPI, scaled.
+      SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+      metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, dpiOf(nullptr));
+    }
+    font.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+  }
+  return font.get();
 }
 
 void processPendingEvents() {

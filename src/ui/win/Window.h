@@ -2,15 +2,22 @@
 // The window base class: a static window procedure binds the object at WM_NCCREATE and
 // forwards every message to handleMessage, which calls one small typed handler per
 // message. Windows can be shown modeless or loaded modally without an owner.
+//
+// Designed geometry (the window's place and size, its controls' rectangles) is in 96-DPI
+// units. A window lays itself out at its own DPI when it is created and again when the
+// system moves it to a display of another scale (WM_DPICHANGED).
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "ui/Scale.h"
+
 namespace qnv::ui {
 
 struct WindowDesign {
   std::wstring caption;
+  // In 96-DPI units; CW_USEDEFAULT leaves the choice to the system.
   int left = CW_USEDEFAULT;
   int top = CW_USEDEFAULT;
   int width = CW_USEDEFAULT;  // outer size, frame and caption included
@@ -45,6 +52,19 @@ class Window {
   std::wstring caption() const;
   RECT outerRect() const;
 
+  // The DPI the window is laid out at, and a designed value or rectangle at that DPI.
+  int dpi() const { return dpi_; }
+  int pixels(int designed) const { return scaleToDpi(designed, dpi_); }
+  Box pixels(const Box& designed) const { return scaleToDpi(designed, dpi_); }
+
+  // The children placed from the design, each with its rectangle in 96-DPI units.
+  struct DesignedChild {
+    HWND hwnd;
+    Box design;
+    bool dialogFont;  // drawn in the dialog font, which is chosen again for a new DPI
+  };
+  const std::vector<DesignedChild>& designedChildren() const { return designedChildren_; }
+
  protected:
   virtual LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT defaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -56,16 +76,26 @@ class Window {
   virtual void onDestroy() {}
   virtual void onCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
   virtual void onActivate(bool /*active*/) {}
+  // The window has been moved to a display of another scale: the designed children are in
+  // their new places already, and each has had WM_DPICHANGED_AFTERPARENT.
+  virtual void onDpiChanged() {}
   // Background of the client area; COLOR_BTNFACE suits the small dialog-like windows.
   virtual int backgroundColourIndex() const { return COLOR_BTNFACE; }
 
-  // Creates a child control in this window's client area, in the dialog font.
-  HWND addControl(const wchar_t* className, const std::wstring& text, DWORD style, int x, int y, int w, int h,
-                  int id, DWORD exStyle = 0);
+  // Creates a child control in this window's client area at its designed rectangle, in the
+  // dialog font, and keeps it there at every DPI.
+  HWND addControl(const wchar_t* className, const std::wstring& text, DWORD style, const Box& design, int id,
+                  DWORD exStyle = 0);
+  // Keeps a child made elsewhere at its designed rectangle, now and at every DPI.
+  void keepDesigned(HWND child, const Box& design);
 
  private:
   static LRESULT CALLBACK staticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void changeDpi(int dpi, const RECT& suggested);
+
   HWND hwnd_ = nullptr;
+  int dpi_ = kDesignDpi;
+  std::vector<DesignedChild> designedChildren_;
 };
 
 // While alive, the thread's other enabled top-level windows are disabled, as for a window
@@ -112,11 +142,15 @@ LRESULT routeToBoundObject(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, HW
 // destroys it; the handle is cleared.
 void destroyUnbound(HWND& hwnd);
 
-// The dots per inch of the screen.
+// The dots per inch of the screen, for what has no window of its own.
 int screenDpi();
 
-// The font the program's controls use: the system's message font.
-HFONT dialogFont();
+// The DPI the program lays out the window holding `hwnd` at: that of its top-level window
+// of this base class, else the system's DPI for the window.
+int windowDpi(HWND hwnd);
+
+// The font the program's controls use: the system's message font at this DPI.
+HFONT dialogFont(int dpi);
 
 // Processes every pending event of this thread without waiting.
 void processPendingEvents();
