@@ -88,6 +88,8 @@ TEST(RtfCheck, RefusesWhatTheControlCannotSurvive) {
       {"63 cells", kHeader + tableRow(63, 63) + "}", RtfProblem::kNone},
       {"64 cells", kHeader + tableRow(64, 64) + "}", RtfProblem::kTooManyCells},
       {"cells without any row definition", kHeader + "a\\cell b\\cell c\\cell\\row}", RtfProblem::kNone},
+      {"cells before their row's definition", "{\\rtf1 {\\cell }{\\cell }{\\cell }\\cellx8188\\row }",
+       RtfProblem::kTooManyCells},
       {"a nested row as defined", kHeader + "\\trowd\\cellx100\\cellx200" + nestedRow(2, 2) + "\\pard\\intbl\\itap1 a\\cell b\\cell\\row}",
        RtfProblem::kNone},
       {"a nested row with more cells than its definition",
