@@ -190,6 +190,17 @@ std::optional<DWORD> Session::waitForExit(std::chrono::milliseconds deadline) {
 
 void Session::requestClose() const { PostMessageW(editorWindow(), WM_CLOSE, 0, 0); }
 
+bool Session::leaveWithoutSaving() const {
+  requestClose();
+  HWND ask = waitForMessageBox(L"是否保存");
+  if (!ask) return false;
+  clickButton(ask, IDNO);
+  HWND quit = waitForMessageBox(L"退出？");
+  if (!quit) return false;
+  clickButton(quit, IDYES);
+  return true;
+}
+
 std::wstring messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF)); }
 
 // The text in the ANSI code page, as the program writes it.
