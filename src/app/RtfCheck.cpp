@@ -18,7 +18,7 @@ struct GroupState {
   bool nameTable = false;  // inside the font table or the style sheet
   bool nestedRow = false;  // inside the properties of a nested table row
   bool hidden = false;     // a destination whose text is not laid out
-  bool started = false;    // a control word or text has been seen in the group
+  bool atStart = true;     // nothing but blanks, and perhaps "\\*", read in the group yet
   int level = 1;           // table nesting level of the paragraph (\itap)
   int unicodeSkip = 1;     // characters after \uN that stand in for it (\uc)
 };
@@ -28,6 +28,22 @@ bool isHiddenDestination(std::string_view word) {
   static constexpr std::string_view kWords[] = {"fonttbl", "colortbl",          "stylesheet", "info",   "pict",
                                                 "object",  "listtable",         "filetbl",    "revtbl", "rsidtbl",
                                                 "listoverridetable", "generator", "themedata", "datastore"};
+  return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
+}
+
+// The destinations the control knows: each opens a group of its own.
+bool isDestination(std::string_view word) {
+  static constexpr std::string_view kWords[] = {
+      "fonttbl",   "falt",       "fonteb",     "fontfile",  "filetbl",   "file",      "colortbl",  "stylesheet",
+      "keycode",   "revtbl",     "info",       "title",     "subject",   "author",    "operator",  "keywords",
+      "comment",   "version",    "doccomm",    "nextfile",  "template",  "ftnsep",    "ftnsepc",   "ftncn",
+      "aftnsep",   "aftnsepc",   "aftncn",     "pnseclvl",  "pn",        "header",    "footer",    "headerl",
+      "headerr",   "headerf",    "footerl",    "footerr",   "footerf",   "pntext",    "pntxta",    "pntxtb",
+      "bkmkstart", "bkmkend",    "pict",       "object",    "objclass",  "objname",   "objtime",   "objdata",
+      "objalias",  "objsect",    "result",     "objitem",   "objtopic",  "do",        "footnote",  "atrfstart",
+      "atrfend",   "atnid",      "atnauthor",  "annotation", "atnref",   "atntime",   "atnicn",    "field",
+      "fldinst",   "fldrslt",    "datafield",  "xe",        "txe",       "rxe",       "tc",        "NeXTGraphic",
+      "generator", "nesttableprops", "nonesttables", "shppict", "nonshppict"};
   return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
 }
 
@@ -82,7 +98,7 @@ class Checker {
   void openGroup() {
     if (depth_ >= kMaxRtfGroupDepth) return fail(RtfProblem::kNestedTooDeep, pos_);
     GroupState inner = group();
-    inner.started = false;
+    inner.atStart = true;
     ++depth_;
     group() = inner;
     nameRun_ = 0;
@@ -99,7 +115,7 @@ class Checker {
   // towards the stretch of text it belongs to.
   void text(unsigned char byte) {
     GroupState& g = group();
-    if (byte != ' ' && byte != '\t') g.started = true;
+    if (byte != ' ' && byte != '\t') g.atStart = false;
     if (skip_ > 0) {  // the stand-in for a Unicode character just read
       --skip_;
       return;
@@ -153,9 +169,8 @@ class Checker {
       text(static_cast<unsigned char>(value));
     } else if (c == '*') {
       GroupState& g = group();
-      if (g.started) return fail(RtfProblem::kMisplacedDestination, start);
+      if (!g.atStart) return fail(RtfProblem::kMisplacedDestination, start);
       g.hidden = true;
-      g.started = true;
     } else if (c == '\\' || c == '{' || c == '}') {
       text(static_cast<unsigned char>(c));
     } else if (c == '~') {
@@ -177,8 +192,10 @@ class Checker {
     if (pos_ < rtf_.size() && rtf_[pos_] == ' ') ++pos_;  // the delimiter belongs to the word
     nameRun_ = 0;
     GroupState& g = group();
-    const bool first = !g.started;
-    g.started = true;
+    const bool first = g.atStart;
+    g.atStart = false;
+    // A destination anywhere else makes the control skip the rest of the group.
+    if (!first && isDestination(word)) return fail(RtfProblem::kMisplacedDestination, start);
     if (first && isHiddenDestination(word)) g.hidden = true;
     act(word, number, start);
   }
@@ -207,10 +224,14 @@ class Checker {
     } else if (word == "pard") {
       g.level = 1;
     } else if (word == "trowd") {
-      defined_[g.nestedRow ? nestedLevel() : 1] = 0;
+      const int level = g.nestedRow ? nestedLevel() : 1;
+      defined_[level] = 0;
+      defining_[level] = true;
     } else if (word == "cellx") {
-      int& defined = defined_[g.nestedRow ? nestedLevel() : 1];
-      defined = std::min(defined + 1, kMaxRtfCellsInRow);
+      const int level = g.nestedRow ? nestedLevel() : 1;
+      // A cell's definition belongs to a row's, which \trowd begins.
+      if (!defining_[level]) return fail(RtfProblem::kMalformedTable, start);
+      defined_[level] = std::min(defined_[level] + 1, kMaxRtfCellsInRow);
     } else if (word == "ansicpg") {
       codePage_ = static_cast<unsigned>(std::max<int64_t>(valueOf(number, negative), 0));
     } else if (word == "uc") {
@@ -220,10 +241,14 @@ class Checker {
     } else if (word == "cell") {
       addCell(1, start);
     } else if (word == "nestcell") {
-      ++cells_[nestedLevel()];
+      if (g.level < 2) return fail(RtfProblem::kMalformedTable, start);
+      ++cells_[g.level];
     } else if (word == "row") {
       checkRow(1, start);
     } else if (word == "nestrow") {
+      // A nested row ends inside its properties, which follow its cells, in a paragraph of
+      // a nested table.
+      if (!g.nestedRow || g.level < 2) return fail(RtfProblem::kMalformedTable, start);
       checkRow(nestedLevel(), start);
     }
     if (breaksText(word)) breakText();
@@ -241,6 +266,7 @@ class Checker {
   void checkRow(int level, size_t at) {
     if (defined_[level] > 0 && cells_[level] > defined_[level]) fail(RtfProblem::kTooManyCells, at);
     cells_[level] = 0;
+    defining_[level] = false;
   }
 
   static constexpr int kLevels = kMaxRtfTableNesting + 1;
@@ -252,6 +278,7 @@ class Checker {
   size_t nameRun_ = 0;
   std::array<int, kLevels> defined_{};
   std::array<int, kLevels> cells_{};
+  std::array<bool, kLevels> defining_{};  // a row's definition begun (\trowd) and not yet ended
   unsigned codePage_;
   LayoutCost layout_;
   int skip_ = 0;                // text bytes still to be skipped after \uN

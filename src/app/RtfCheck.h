@@ -30,6 +30,9 @@ enum class RtfProblem {
   kNameTooLong,         // a font or style name longer than kMaxRtfNameLength
   kTooManyCells,        // a table row with more cells than it defines, or than kMaxRtfCellsInRow
   kTablesTooDeep,       // tables nested deeper than kMaxRtfTableNesting
+  // A cell definition outside a row's definition, or a nested cell or row outside a nested
+  // table: the control aborts on rows it cannot match with their cells.
+  kMalformedTable,
   // "\*" after the start of a group: the control skips the rest of the group, and a table
   // row it leaves open aborts it. Writers put "\*" only at the start of a group.
   kMisplacedDestination,

@@ -46,10 +46,12 @@ std::wstring rtfProblemText(RtfProblem problem) {
       return L"字体或样式的名称超过 " + std::to_wstring(kMaxRtfNameLength) + L" 个字符";
     case RtfProblem::kTooManyCells:
       return L"表格的一行中单元格多于这一行的定义";
+    case RtfProblem::kMalformedTable:
+      return L"表格的结构不完整或顺序有误";
     case RtfProblem::kTablesTooDeep:
       return L"表格嵌套超过 " + std::to_wstring(kMaxRtfTableNesting) + L" 层";
     case RtfProblem::kMisplacedDestination:
-      return L"控制符“\\*”不在分组的开头";
+      return L"分组中间出现了只应在分组开头的控制字";
     case RtfProblem::kNone:
       break;
   }
