@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/win/AppState.h"
 #include "app/win/Document.h"
 #include "app/win/EditorWindow.h"
@@ -34,53 +35,13 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace qnv;
 using namespace qnv::app;
+using namespace qnv::bench;
 using namespace qnv::crypto;
 
-double millisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-// Records when the event loop runs, so that the longest wait between two runs is known.
-struct GapRecorder {
-  Clock::time_point last;
-  double longest = 0;
-
-  void start() {
-    last = Clock::now();
-    longest = 0;
-  }
-  void mark() {
-    longest = std::max(longest, millisecondsSince(last));
-    last = Clock::now();
-  }
-};
-
 GapRecorder gaps;
-
-// The document: lines of ASCII with some Chinese, in the ANSI code page, `bytes` long.
 bool asciiOnly = false;
-std::string makeDocument(size_t bytes) {
-  std::string text;
-  text.reserve(bytes + 128);
-  for (int line = 0; text.size() < bytes; ++line) {
-    if (asciiOnly) {
-      text += "line " + std::to_string(line) + " the quick brown fox jumps over the lazy dog, ";
-    } else {
-      text += ui::toAnsi(L"第" + std::to_wstring(line) + L"行：the quick brown fox jumps over the lazy dog, 中文文本 ");
-    }
-    text += "0123456789 abcdefghijklmnopqrstuvwxyz\r\n";
-  }
-  text.resize(bytes);
-  return text;
-}
 
 }  // namespace
 
@@ -122,7 +83,7 @@ int wmain(int argc, wchar_t** argv) {
     ui::processPendingEvents();
   };
 
-  const std::string text = makeDocument(megabytes << 20);
+  const std::string text = makeDocument(megabytes << 20, asciiOnly);
   const std::wstring password = L"密码";
   const std::string checkValue = passwordCheckValue(ui::toAnsi(password));
 

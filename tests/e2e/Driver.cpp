@@ -82,11 +82,21 @@ void Session::start(const std::wstring& arguments) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   const std::wstring workDir = dir_.path().wstring();
-  if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si,
-                      &pi_)) {
-    throw std::runtime_error("could not start qnv.exe");
-  }
+  // The program inherits this process's environment, with its own LOCALAPPDATA.
+  std::filesystem::create_directories(localAppData_);
+  std::wstring previous(32768, L'\0');
+  previous.resize(GetEnvironmentVariableW(L"LOCALAPPDATA", previous.data(), static_cast<DWORD>(previous.size())));
+  SetEnvironmentVariableW(L"LOCALAPPDATA", localAppData_.c_str());
+  const BOOL started = CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     workDir.c_str(), &si, &pi_);
+  SetEnvironmentVariableW(L"LOCALAPPDATA", previous.empty() ? nullptr : previous.c_str());
+  if (!started) throw std::runtime_error("could not start qnv.exe");
   WaitForInputIdle(pi_.hProcess, 10000);
+}
+
+void Session::kill() {
+  TerminateProcess(pi_.hProcess, 1);
+  WaitForSingleObject(pi_.hProcess, 5000);
 }
 
 std::vector<HWND> Session::windows() const {

@@ -44,6 +44,14 @@ class Session {
   // Starts the program with `arguments` after its name, exactly as given.
   void start(const std::wstring& arguments = {});
   DWORD processId() const { return pi_.dwProcessId; }
+  // Ends the process at once, as a crash or the task manager would.
+  void kill();
+
+  // The folder the program gets as LOCALAPPDATA: one of its own, so that what one journey
+  // leaves there does not reach another; a later session may share an earlier one's.
+  const std::filesystem::path& localAppData() const { return localAppData_; }
+  void shareLocalAppDataOf(const Session& earlier) { localAppData_ = earlier.localAppData_; }
+  std::filesystem::path recoveryFolder() const { return localAppData_ / L"qnv编辑器" / L"恢复"; }
 
   // The visible top-level windows of the program.
   std::vector<HWND> windows() const;
@@ -76,6 +84,7 @@ class Session {
  private:
   test::TempDir dir_;
   std::filesystem::path exe_;
+  std::filesystem::path localAppData_ = dir_.path() / L"AppData";
   PROCESS_INFORMATION pi_{};
 };
 

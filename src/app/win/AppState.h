@@ -8,6 +8,7 @@
 
 #include "app/win/Document.h"
 #include "app/win/ProtectedDocument.h"
+#include "app/win/Recovery.h"
 #include "richedit/win/RichEditHelper.h"
 #include "settings/win/SettingsFile.h"
 #include "ui/Formats.h"
@@ -38,6 +39,8 @@ struct AppState {
   ProtectedWork protectedWork;
   // The machine's physical memory, asked when a document is opened.
   std::function<PhysicalMemory()> physicalMemory = systemPhysicalMemory;
+  // Where unsaved work is kept against a crash, and what that uses of its surroundings.
+  RecoveryWork recovery;
   // Installs the embedded-object callback in the editor box; kept at one address for as
   // long as the control may call it.
   std::unique_ptr<richedit::RichEditHelper> richEditHelper = std::make_unique<richedit::RichEditHelper>();

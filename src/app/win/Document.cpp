@@ -274,6 +274,7 @@ bool saveAndExit(EditorWindow& window) {
     ShowWindow(window.hwnd(), SW_SHOW);
     return false;
   }
+  window.snapshots().discard();
   ui::prompts().exitProcess(0);
   return true;
 }

@@ -137,6 +137,7 @@ void EditorWindow::updateCaption(std::string_view lengthText) {
 }
 
 void EditorWindow::onContentChanged() {
+  snapshots_.contentChanged();
   appState().isModified = 1;
   updateCaption(std::to_string(editorBox_.textLength()));
 }
@@ -187,6 +188,8 @@ bool EditorWindow::onCloseQuery() {
 }
 
 void EditorWindow::onDestroy() {
+  // Closing was allowed: the document is saved, or the user chose not to save it.
+  snapshots_.discard();
   storeWindowSize();
   commands::releaseCursor();
   PostQuitMessage(0);
@@ -202,6 +205,17 @@ LRESULT EditorWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (findReplace_.handleMessage(msg, lParam)) return 0;
+  if (msg == WM_TIMER && wParam == SnapshotKeeper::kTimerId) {
+    snapshots_.onTimer();
+    return 0;
+  }
+  if (msg == SnapshotKeeper::kWrittenMessage) {
+    snapshots_.onWritten(static_cast<unsigned long>(wParam));
+    return 0;
+  }
+  // The user logs off or the system shuts down: the process ends without closing the window,
+  // and the snapshot is what is left of unsaved changes.
+  if (msg == WM_ENDSESSION && wParam) snapshots_.flush();
   return Window::handleMessage(msg, wParam, lParam);
 }
 

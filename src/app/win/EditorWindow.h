@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/win/SnapshotKeeper.h"
 #include "commands/Zoom.h"
 #include "commands/win/FindReplace.h"
 #include "ui/win/ColourPicker.h"
@@ -39,6 +40,9 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
 
   // Zoom for this session: Ctrl and the wheel change it, Ctrl+0 resets it.
   void resetZoom();
+
+  // The recovery snapshot of the document while it is modified.
+  SnapshotKeeper& snapshots() { return snapshots_; }
 
   // Caption := displayName + title text + lengthText.
   void updateCaption(std::string_view lengthText);
@@ -76,6 +80,7 @@ class EditorWindow : public ui::Window, public ui::EditorBoxEvents {
   commands::WheelZoom zoom_;
   // The recent-files rows of the menu shown last, which its WM_COMMAND refers to.
   std::vector<std::string> recentFilesShown_;
+  SnapshotKeeper snapshots_{*this};
 };
 
 // The designed window: caption, 600 x 500 at 50, 50 (96-DPI units).

@@ -187,6 +187,42 @@ PasswordVerdict unlockStrong(EditorWindow& window, std::string_view fileBytes, s
   return PasswordVerdict::Accepted;
 }
 
+// Opens the encrypt window modally, without an owner, with what its button does.
+void runEncryptWindowWith(EditorWindow& window, crypto::EncryptWindow::Save save) {
+  {
+    crypto::EncryptWindow encryptWindow(std::move(save));
+    encryptWindow.runModal(crypto::encryptWindowDesign());
+  }
+  // The editor was disabled while the window was up.
+  refocusEditor(window);
+}
+
+// Protects the document with the password in `format` and writes it to `target`; what it
+// was protected with, or nullopt once every failure has been shown.
+std::optional<Protection> protectAndWrite(EditorWindow& window, std::string_view passwordBytes, ProtectionFormat format,
+                                          const std::wstring& target) {
+  std::optional<Protection> protection = protectionFor(passwordBytes, format);
+  if (!protection || !writeProtectedDocument(window, target, *protection)) return std::nullopt;
+  return protection;
+}
+
+// A recovered strong document: the protection is kept with a password asked for now.
+bool writeWithNewPassword(EditorWindow& window, const std::wstring& target) {
+  bool written = false;
+  runEncryptWindowWith(window, [&](std::wstring_view password) {
+    std::optional<std::string> passwordBytes = usablePassword(password, ProtectionFormat::Strong);
+    if (!passwordBytes) return PasswordVerdict::AskAgain;
+    const crypto::WipedAtExit wipePassword(*passwordBytes);
+    const std::optional<Protection> protection =
+        protectAndWrite(window, *passwordBytes, ProtectionFormat::Strong, target);
+    if (!protection) return PasswordVerdict::GiveUp;
+    appState().keptProtection.keep(*protection);
+    written = true;
+    return PasswordVerdict::Accepted;
+  });
+  return written;
+}
+
 }  // namespace
 
 ProtectedWork::ProtectedWork()
@@ -202,6 +238,7 @@ KeptProtection& KeptProtection::operator=(KeptProtection&& other) noexcept {
   if (this != &other) {
     clear();
     format_ = other.format_;
+    asksForPassword_ = other.asksForPassword_;
     checkValue_ = std::move(other.checkValue_);
     costs_ = other.costs_;
     salt_ = other.salt_;
@@ -239,20 +276,21 @@ std::optional<Protection> KeptProtection::recall() const {
   return protection;
 }
 
+void KeptProtection::keepAskingForPassword() {
+  clear();
+  format_ = ProtectionFormat::Strong;
+  asksForPassword_ = true;
+}
+
 void KeptProtection::clear() {
   format_.reset();
+  asksForPassword_ = false;
   crypto::wipe(checkValue_);
   key_.clear();
 }
 
 void runEncryptWindow(EditorWindow& window) {
-  {
-    crypto::EncryptWindow encryptWindow(
-        [&window](std::wstring_view password) { return encryptAndSave(window, password); });
-    encryptWindow.runModal(crypto::encryptWindowDesign());
-  }
-  // The editor was disabled while the window was up.
-  refocusEditor(window);
+  runEncryptWindowWith(window, [&window](std::wstring_view password) { return encryptAndSave(window, password); });
 }
 
 bool writeProtectedDocument(EditorWindow& window, const std::wstring& target, const Protection& protection) {
@@ -282,6 +320,7 @@ bool writeProtectedDocument(EditorWindow& window, const std::wstring& target, co
 }
 
 bool writeWithKeptProtection(EditorWindow& window, const std::wstring& target) {
+  if (appState().keptProtection.asksForPassword()) return writeWithNewPassword(window, target);
   const std::optional<Protection> protection = appState().keptProtection.recall();
   if (!protection) {
     ui::showMessage(kKeyLost);
@@ -307,9 +346,8 @@ PasswordVerdict encryptAndSave(EditorWindow& window, std::wstring_view password)
     }
   }
 
-  const std::optional<Protection> protection = protectionFor(*passwordBytes, format);
+  const std::optional<Protection> protection = protectAndWrite(window, *passwordBytes, format, *target);
   if (!protection) return PasswordVerdict::GiveUp;
-  if (!writeProtectedDocument(window, *target, *protection)) return PasswordVerdict::GiveUp;
   state.isModified = 0;
   // A document unlocked in this run now carries this password and format; later saves that
   // keep the protection use them.

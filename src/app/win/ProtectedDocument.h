@@ -79,8 +79,14 @@ class KeptProtection {
   std::optional<Protection> recall() const;
   void clear();
 
+  // A strong document brought back after a crash: its key was never written anywhere, so
+  // the save that keeps the protection asks for a password again.
+  void keepAskingForPassword();
+  bool asksForPassword() const { return asksForPassword_; }
+
  private:
   std::optional<ProtectionFormat> format_;
+  bool asksForPassword_ = false;
   std::string checkValue_;
   crypto::Argon2Parameters costs_;
   crypto::Salt salt_{};
@@ -105,8 +111,10 @@ crypto::PasswordVerdict encryptAndSave(EditorWindow& window, std::wstring_view p
 // the reason, or why the document could not be encrypted) and false returned.
 bool writeProtectedDocument(EditorWindow& window, const std::wstring& target, const Protection& protection);
 
-// The save that keeps the protection (S6's Yes): writes with what was kept. False, with a
-// message, when that cannot be had or the write fails.
+// The save that keeps the protection (Yes to "此文档原为加密文档，是否继续加密保存？"): writes
+// with what was kept, or, for a recovered strong document, asks for a password in the
+// encrypt window and writes the strong format with it (closing the window writes nothing and
+// says nothing). False, with a message, when what was kept cannot be had or the write fails.
 bool writeWithKeptProtection(EditorWindow& window, const std::wstring& target);
 
 // Opens the unlock window modally for the protected file at documentPath and returns when

@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/win/AppState.h"
 #include "app/win/EditorWindow.h"
+#include "app/win/Recovery.h"
 #include "commands/win/Confinement.h"
 #include "settings/win/SettingsLocation.h"
 #include "ui/win/Handles.h"
@@ -40,10 +41,13 @@ int startUp() {
   const settings::SettingsPaths settingsPaths = settings::locateProgramSettings();
   resetAppState(settingsPaths.path, settingsPaths.moveTo);
   appState().documentPath = documentPathFrom(ui::narrow(GetCommandLineW()));
+  appState().recovery.folder = defaultRecoveryFolder();
+  std::optional<RecoveredDocument> recovered = recoverUnsavedWork();
 
   int exitCode = 0;
   EditorWindow window;
   if (window.open()) {
+    if (recovered) restoreUnsavedWork(window, std::move(*recovered));
     // Ends when the window has been destroyed after an allowed close, or when saveAndExit
     // has asked the program to end (the window is then still there, hidden, and its
     // destroy handler does not run: it is unbound before it goes).
