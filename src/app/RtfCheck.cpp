@@ -242,6 +242,9 @@ class Checker {
       addCell(1, start);
     } else if (word == "nestcell") {
       if (g.level < 2) return fail(RtfProblem::kMalformedTable, start);
+      // The nested table sits in the main table's open cell, which its row must define:
+      // a nested cell past the row's last defined cell makes the control write out of bounds.
+      if (defined_[1] > 0 && cells_[1] >= defined_[1]) return fail(RtfProblem::kTooManyCells, start);
       ++cells_[g.level];
     } else if (word == "row") {
       checkRow(1, start);

@@ -94,6 +94,8 @@ TEST(RtfCheck, RefusesWhatTheControlCannotSurvive) {
       {"a nested row ended in a paragraph of the outer table",
        kHeader + "\\trowd\\cellx100\\pard\\intbl\\itap1 a{\\*\\nesttableprops\\trowd\\cellx100\\nestrow}\\cell\\row}",
        RtfProblem::kMalformedTable},
+      {"a nested cell in a cell the main row does not define",
+       kHeader + "\\trowd\\cellx100 \\pard\\intbl a\\cell \\pard\\itap2 x\\nestcell }", RtfProblem::kTooManyCells},
       {"a nested row ended outside its properties", "{\\rtf1 \\itap1 {\\cell }\\itap2 {\\nestrow}{\\cellx100\\nestrow} }",
        RtfProblem::kMalformedTable},
       {"a nested row as defined", kHeader + "\\trowd\\cellx100\\cellx200" + nestedRow(2, 2) + "\\pard\\intbl\\itap1 a\\cell b\\cell\\row}",
