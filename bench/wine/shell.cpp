@@ -3,8 +3,12 @@
 //   open a 10 MB plain-text and RTF document   vs the control's own stream-in of the bytes
 //   save them                                   vs the control's stream-out plus a plain file write
 //   start-up to a shown, empty window           vs a minimal program showing a RichEdit
+//   peak working set while opening them         vs a bare control streaming the same bytes
 // Usage: bench_shell.exe QNV_EXE MINIMAL_EXE   (prints figures; asserts nothing)
+// The peak working set is the process's own, so each opening whose memory is measured runs
+// in a fresh copy of this program: bench_shell.exe --peak editor|control txt|rtf FILE.
 #include <windows.h>
+#include <psapi.h>
 #include <richedit.h>
 
 #include <chrono>
@@ -18,6 +22,8 @@
 #include "app/win/Document.h"
 #include "app/win/EditorWindow.h"
 #include "settings/win/SettingsFile.h"
+#include "ui/CodePage.h"
+#include "ui/win/Text.h"
 #include "ui/win/Handles.h"
 #include "ui/win/Prompts.h"
 
@@ -81,14 +87,20 @@ struct BareControl {
     ShowWindow(parent, SW_SHOWNOACTIVATE);
   }
   ~BareControl() { DestroyWindow(parent); }
+  // Plain text goes in whole characters, as the editor hands it over: split characters
+  // garble the text, and the control then lays out something else.
   void streamIn(const std::string& bytes, UINT format) const {
     struct Cookie {
       const std::string* bytes;
       size_t pos;
-    } cookie{&bytes, 0};
+      unsigned codePage;
+    } cookie{&bytes, 0, format == SF_TEXT ? GetACP() : 0};
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&cookie), 0, [](DWORD_PTR c, LPBYTE buf, LONG n, LONG* got) -> DWORD {
                     auto* k = reinterpret_cast<Cookie*>(c);
-                    const size_t take = std::min<size_t>(static_cast<size_t>(n), k->bytes->size() - k->pos);
+                    size_t take = std::min<size_t>(static_cast<size_t>(n), k->bytes->size() - k->pos);
+                    if (k->codePage != 0 && take < k->bytes->size() - k->pos) {
+                      take = qnv::ui::wholeCharacterPrefix(std::string_view(*k->bytes).substr(k->pos, take), k->codePage);
+                    }
                     memcpy(buf, k->bytes->data() + k->pos, take);
                     k->pos += take;
                     *got = static_cast<LONG>(take);
@@ -108,9 +120,10 @@ struct BareControl {
   }
 };
 
+// Answers Yes (open a large document all the same) and cancels every dialog.
 struct NoPrompts final : qnv::ui::Prompts {
-  qnv::ui::MessageAnswer message(std::wstring_view, std::wstring_view, qnv::ui::MessageButtons) override {
-    return qnv::ui::MessageAnswer::No;
+  qnv::ui::MessageAnswer message(std::wstring_view, std::wstring_view, qnv::ui::MessageButtons buttons) override {
+    return buttons == qnv::ui::MessageButtons::YesNo ? qnv::ui::MessageAnswer::Yes : qnv::ui::MessageAnswer::Ok;
   }
   bool saveFileName(qnv::ui::SaveDialogValues&) override { return false; }
   bool chooseFont(qnv::ui::FontDialogValues&) override { return false; }
@@ -119,6 +132,83 @@ struct NoPrompts final : qnv::ui::Prompts {
   HDC choosePrinter() override { return nullptr; }
   void exitProcess(int) override {}
 };
+
+double peakWorkingSetMb() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
+}
+
+// In a fresh process: opens the file in the editor, or streams it into a bare control, and
+// prints the peak working set in MB.
+int measurePeak(const std::wstring& who, const std::wstring& kind, const std::wstring& file) {
+  const UINT format = kind == L"rtf" ? SF_RTF : SF_TEXT;
+  if (who == L"control") {
+    std::ifstream in(std::filesystem::path(file), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    BareControl bare;
+    bare.streamIn(bytes, format);
+    pump();
+  } else {
+    qnv::app::appState().documentPath = qnv::ui::narrow(file);
+    qnv::app::EditorWindow window;
+    window.open(SW_SHOWNOACTIVATE);
+    pump();
+  }
+  std::printf("%.1f\n", peakWorkingSetMb());
+  return 0;
+}
+
+// Runs this program again to measure one peak; -1 when it failed.
+double peakOfChild(const std::wstring& who, const std::wstring& kind, const std::filesystem::path& file) {
+  std::wstring self(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    if (n < self.size()) {
+      self.resize(n);
+      break;
+    }
+    self.resize(self.size() * 2);
+  }
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  std::wstring cmd = L"\"" + self + L"\" --peak " + who + L" " + kind + L" \"" + file.wstring() + L"\"";
+  STARTUPINFOW si{sizeof si};
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = writeEnd;
+  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION pi{};
+  const bool started = CreateProcessW(self.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  CloseHandle(writeEnd);
+  std::string out;
+  char buffer[256];
+  DWORD got = 0;
+  while (started && ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+  CloseHandle(readEnd);
+  if (!started) return -1;
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return out.empty() ? -1 : std::atof(out.c_str());
+}
+
+// Peak working set of opening the document against the bare control streaming the same
+// bytes; the target is the control's own peak plus twice the document.
+void memoryScenario(const char* name, const std::wstring& kind, const std::string& bytes, const std::filesystem::path& dir) {
+  const auto path = dir / (std::string("peak-") + name);
+  writeFile(path, bytes);
+  const size_t documentBytes = bytes.size();
+  const double control = peakOfChild(L"control", kind, path);
+  const double editor = peakOfChild(L"editor", kind, path);
+  const double document = static_cast<double>(documentBytes) / (1 << 20);
+  std::printf("peak open %-4s 10 MB: %8.0f MB   bare control %6.0f MB   editor's own %5.0f MB = %.1fx the document "
+              "(target <= control + 2x the document: %s)\n",
+              name, editor, control, editor - control, (editor - control) / document,
+              editor <= control + 2 * document ? "met" : "not met");
+}
 
 void documentScenario(const char* name, const std::string& bytes, UINT format, const std::filesystem::path& dir) {
   const auto path = dir / (std::string("doc-") + name);
@@ -208,9 +298,16 @@ int wmain(int argc, wchar_t** argv) {
   settingsPath() = (dir / L"配置.ini").wstring();
   NoPrompts prompts;
   qnv::ui::setPrompts(&prompts);
+  if (argc == 5 && std::wstring(argv[1]) == L"--peak") {
+    qnv::app::resetAppState(settingsPath());
+    return measurePeak(argv[2], argv[3], argv[4]);
+  }
 
-  documentScenario("txt", plainDocument(), SF_TEXT, dir);
-  documentScenario("rtf", rtfDocument(), SF_RTF, dir);
+  const std::string plain = plainDocument(), rtf = rtfDocument();
+  documentScenario("txt", plain, SF_TEXT, dir);
+  documentScenario("rtf", rtf, SF_RTF, dir);
+  memoryScenario("txt", L"txt", plain, dir);
+  memoryScenario("rtf", L"rtf", rtf, dir);
 
   if (argc > 2) {
     // Fresh copies in one folder, so that the editor finds no settings file.

@@ -112,7 +112,8 @@ FontSettings readFontSettings(const SettingReader& read) {
   font.underline = keys.flag(key::kUnderline, false);
   font.strikeOut = keys.flag(key::kStrikeOut, false);
   font.size = keys.integer(key::kFontSize, kDefaultFontSize);
-  if (font.size < 1) font.size = kDefaultFontSize;
+  // Brought into the control's range before anything multiplies it.
+  font.size = font.size < 1 ? kDefaultFontSize : std::min(font.size, ui::kMaximumFontSize);
   font.fontName = keys.text(key::kFontName, kDefaultFontName);
   return font;
 }

@@ -81,7 +81,8 @@ struct EditorSettings {
 
 // Reads the editor's values in the file's documented order. Without a file every value is
 // the built-in one; with a file, a missing key takes the built-in value too, a window
-// smaller than 200 x 150 is raised to that, and a font size below 1 becomes 11.
+// smaller than 200 x 150 is raised to that, a font size below 1 becomes 11 and one above
+// ui::kMaximumFontSize becomes that.
 EditorSettings readEditorSettings(bool fileExists, const SettingReader& read);
 
 // The default font's settings as the settings window shows them (no window size).

@@ -18,6 +18,15 @@ enum CharEffect : uint32_t {
   kProtected = 16,
 };
 
+// The largest font size the rich-text control takes, in points (32,760 twips).
+inline constexpr int32_t kMaximumFontSize = 1638;
+
+// A font size brought into 1..kMaximumFontSize, so that converting it to twips or pixels
+// cannot overflow.
+constexpr int32_t clampFontSize(int32_t points) {
+  return points < 1 ? 1 : (points > kMaximumFontSize ? kMaximumFontSize : points);
+}
+
 struct CharFormat {
   std::string fontName = "宋体";  // UTF-8; only the first 31 bytes in the ANSI code page take effect
   int32_t size = 9;               // whole points

@@ -119,5 +119,84 @@ TEST(AppShellJourney, DamagedInputsNeverCrash) {
   }
 }
 
+// The editor box's text as another program reads it, line breaks as single CRs.
+std::wstring boxText(HWND editor) {
+  std::wstring text = windowText(GetDlgItem(editor, 100));
+  std::erase(text, L'\n');
+  return text;
+}
+
+std::wstring fromAnsi(const std::string& bytes) {
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                       text.data(), static_cast<int>(text.size()))));
+  std::erase(text, L'\n');
+  return text;
+}
+
+TEST(AppShellJourney, ALongChineseTextFileOpensAndSavesBackUnchanged) {
+  // 70 KB of GBK lines after one ASCII byte: every chunk the control reads ends inside a character.
+  std::string text = "a";
+  while (text.size() < 70000) text += ansi(L"中文笔记第一行，这里是一些汉字。") + "\r\n";
+  const std::wstring expected = fromAnsi(text);
+  std::filesystem::path saved;
+  {
+    Session s;
+    saved = s.folder().parent_path() / (L"长文-" + std::to_wstring(GetCurrentProcessId()) + L".txt");
+    test::writeFileBytes(saved, text);
+    s.start(L"\"" + saved.wstring() + L"\"");
+    HWND editor = s.editorWindow();
+    ASSERT_TRUE(editor);
+    ASSERT_TRUE(waitFor([&] { return windowText(editor).rfind(saved.filename().wstring() + kTitle, 0) == 0; }));
+    EXPECT_TRUE(boxText(editor) == expected) << "the text as written, character for character";
+    s.focus(editor);
+    s.pressChord({VK_CONTROL, 'S'});
+    ASSERT_TRUE(waitFor([&] { return test::readFileBytes(saved).rfind("{\\rtf", 0) == 0; }));
+    s.requestClose();
+    EXPECT_EQ(s.waitForExit(), 0u);
+  }
+  Session again;
+  again.start(L"\"" + saved.wstring() + L"\"");
+  HWND editor = again.editorWindow();
+  ASSERT_TRUE(editor);
+  ASSERT_TRUE(waitFor([&] { return windowText(editor).rfind(saved.filename().wstring() + kTitle, 0) == 0; }));
+  EXPECT_TRUE(boxText(editor) == expected) << "the same text after the save";
+  again.requestClose();
+  EXPECT_EQ(again.waitForExit(), 0u);
+  std::filesystem::remove(saved);
+}
+
+TEST(AppShellJourney, HostileDocumentsOpenWithAMessageAndTheProgramKeepsRunning) {
+  const std::string header = "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}";
+  struct Case {
+    const wchar_t* name;
+    std::string bytes;
+  } cases[] = {
+      {L"嵌套.rtf", "{\\rtf1 " + std::string(40, '{') + "x" + std::string(40, '}') + "}"},
+      {L"控制字.rtf", header + "\\" + std::string(10000, 'a') + " x}"},
+      {L"表格.rtf", header + "\\trowd\\cellx100\\cellx200\\intbl a\\cell b\\cell c\\cell d\\cell\\row}"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ansi(c.name));
+    Session s;
+    const auto doc = s.folder() / c.name;
+    test::writeFileBytes(doc, c.bytes);
+    s.start(L"\"" + doc.wstring() + L"\"");
+    HWND box = s.waitForMessageBox(L"信息：");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(messageBoxText(box).rfind(L"此文件的 RTF 结构超出了编辑控件能安全读取的范围", 0), 0u);
+    s.clickButton(box, IDOK);
+    HWND editor = s.editorWindow();
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(waitFor([&] { return windowText(editor) == c.name + kTitle + L"0"; }));
+    s.focus(editor);
+    s.typeText(L"仍然可用");
+    EXPECT_TRUE(waitFor([&] { return windowText(editor) == c.name + kTitle + L"4"; })) << "the program keeps running";
+    ASSERT_TRUE(s.leaveWithoutSaving());
+    EXPECT_EQ(s.waitForExit(), 0u);
+    EXPECT_EQ(test::readFileBytes(doc), c.bytes) << "the file untouched";
+  }
+}
+
 }  // namespace
 }  // namespace qnv::e2e

@@ -42,10 +42,14 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds deadli
 }
 
 std::wstring windowText(HWND hwnd) {
-  wchar_t buffer[4096] = {};
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
-                      nullptr);
-  return buffer;
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
+                      &copied);
+  text.resize(std::min<size_t>(static_cast<size_t>(copied), text.size() - 1));
+  return text;
 }
 
 std::wstring className(HWND hwnd) {
@@ -195,6 +199,17 @@ std::optional<DWORD> Session::waitForExit(std::chrono::milliseconds deadline) {
 }
 
 void Session::requestClose() const { PostMessageW(editorWindow(), WM_CLOSE, 0, 0); }
+
+bool Session::leaveWithoutSaving() const {
+  requestClose();
+  HWND ask = waitForMessageBox(L"是否保存");
+  if (!ask) return false;
+  clickButton(ask, IDNO);
+  HWND quit = waitForMessageBox(L"退出？");
+  if (!quit) return false;
+  clickButton(quit, IDYES);
+  return true;
+}
 
 std::wstring messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF)); }
 

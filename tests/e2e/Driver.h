@@ -77,6 +77,9 @@ class Session {
   std::optional<DWORD> waitForExit(std::chrono::milliseconds deadline = 15s);
   // Asks the editor window to close, as its close box does.
   void requestClose() const;
+  // Closes a modified document without saving it, answering the two questions as a user
+  // would (No to saving, Yes to leaving); whether both were asked.
+  bool leaveWithoutSaving() const;
 
  private:
   test::TempDir dir_;

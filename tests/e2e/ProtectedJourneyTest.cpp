@@ -133,14 +133,7 @@ TEST(ProtectedJourney, ClosingTheUnlockWindowLeavesAnEmptyDocumentAndTheFileAlon
   ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); }));
   EXPECT_EQ(test::readFileBytes(doc), protectedBytes);
 
-  // Leave without saving.
-  s.requestClose();
-  HWND ask = s.waitForMessageBox(L"是否保存");
-  ASSERT_TRUE(ask);
-  s.clickButton(ask, IDNO);
-  HWND quit = s.waitForMessageBox(L"退出？");
-  ASSERT_TRUE(quit);
-  s.clickButton(quit, IDYES);
+  ASSERT_TRUE(s.leaveWithoutSaving());
   EXPECT_EQ(s.waitForExit(), 0u);
   EXPECT_EQ(test::readFileBytes(doc), protectedBytes);
 }

@@ -119,6 +119,13 @@ TEST(SettingsValues, MissingKeysAndOddValuesFallBackToUsableOnes) {
   EditorSettings huge = readEditorSettings(true, readerOf({{"长", "99999999999"}, {"字体大小", "-5"}}));
   EXPECT_EQ(huge.windowHeight, 2147483647);
   EXPECT_EQ(huge.defaultFont.size, 11);
+
+  // Sizes beyond what the control takes are brought down before anything multiplies them.
+  for (const char* size : {"1639", "107374183", "99999999999"}) {
+    EXPECT_EQ(readEditorSettings(true, readerOf({{"字体大小", size}})).defaultFont.size, 1638) << size;
+    EXPECT_EQ(readFontSettings(readerOf({{"字体大小", size}})).size, 1638) << size;
+  }
+  EXPECT_EQ(readFontSettings(readerOf({{"字体大小", "1638"}})).size, 1638);
 }
 
 TEST(SettingsValues, FontSettingsForTheSettingsWindow) {

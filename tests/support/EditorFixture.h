@@ -31,6 +31,9 @@ class EditorFixture : public testing::Test {
   // none). A foreground window also takes the keyboard, as keys and the palette need.
   app::EditorWindow& open(const std::wstring& document = {}, bool foreground = false);
 
+  // The editor box's document as plain text (GBK), without the final paragraph mark.
+  std::string plainText() const;
+
  public:  // the tests' own lambdas reach these through the fixture
   TempDir dir;
   ScriptedPrompts prompts;

@@ -172,4 +172,14 @@ app::EditorWindow& EditorFixture::open(const std::wstring& document, bool foregr
   return *window;
 }
 
+std::string EditorFixture::plainText() const {
+  ui::EditorBox& box = window->editorBox();
+  const int type = box.contextType();
+  box.setContextType(ui::EditorBox::kPlainText);
+  std::string text = box.context();
+  box.setContextType(type);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
 }  // namespace qnv::test

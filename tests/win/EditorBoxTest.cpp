@@ -4,7 +4,9 @@
 #include <richedit.h>
 
 #include "support/WinTestSupport.h"
+#include "ui/CodePage.h"
 #include "ui/win/EditorBox.h"
+#include "ui/win/Text.h"
 #include "ui/win/Window.h"
 
 namespace qnv::ui {
@@ -75,6 +77,11 @@ TEST_F(EditorBoxTest, CharFormatCarriesAllFiveFields) {
   select(0, 2);
   box.setSelectionCharFormat({std::string(40, 'A'), 12, 0, 0, 0});
   EXPECT_EQ(box.selectionCharFormat().fontName, std::string(31, 'A'));
+
+  // Sizes and offsets beyond the control's range are brought into it, not multiplied past it.
+  box.setSelectionCharFormat({"宋体", 107374183, 107374183, 0, 0});
+  EXPECT_EQ(box.selectionCharFormat().size, kMaximumFontSize);
+  EXPECT_EQ(box.selectionCharFormat().offset, kMaximumFontSize);
 }
 
 TEST_F(EditorBoxTest, ParaFormatAlignmentRules) {
@@ -109,6 +116,69 @@ TEST_F(EditorBoxTest, HasNoLengthLimit) {
   SendMessageW(box.hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"more"));
   const std::string out = box.context();
   EXPECT_EQ(out.substr(out.size() - 4), "more");
+}
+
+// Text in the ANSI code page whose double-byte characters all begin at an odd offset, so
+// that any chunk of an even size ends inside one.
+std::string oddlyPlacedChineseText() {
+  const std::string line = toAnsi(L"中文笔记，这里是一些汉字。") + "\r\n";
+  std::string text = "a";
+  while (text.size() < 40000) text += line;
+  return text;
+}
+
+TEST_F(EditorBoxTest, PlainTextReachesTheControlInWholeCharacters) {
+  const std::string text = oddlyPlacedChineseText();
+  box.setContextType(EditorBox::kPlainText);
+  EXPECT_TRUE(box.setContext(text));
+  EXPECT_EQ(box.context(), text);
+  EXPECT_EQ(box.textLength(), static_cast<int>(fromAnsi(text).size()));
+  // A document that ends with a lead byte keeps it as the control takes it.
+  EXPECT_TRUE(box.setContext("abc\xB1"));
+  EXPECT_EQ(box.textLength(), 4);
+}
+
+TEST_F(EditorBoxTest, TheLeadByteRuleIsTheSystems) {
+  for (const unsigned codePage : {932u, 936u, 949u, 950u, 1252u, GetACP()}) {
+    if (!IsValidCodePage(codePage)) continue;
+    for (int b = 0; b < 256; ++b) {
+      EXPECT_EQ(isLeadByte(codePage, static_cast<unsigned char>(b)), IsDBCSLeadByteEx(codePage, static_cast<BYTE>(b)) != 0)
+          << "code page " << codePage << ", byte " << b;
+    }
+  }
+}
+
+TEST_F(EditorBoxTest, DamagedRtfIsReportedAndWhatWasReadStays) {
+  EXPECT_FALSE(box.setContext("{\\rtf1\\ansi readable part\\'"));
+  box.setContextType(EditorBox::kPlainText);
+  EXPECT_EQ(box.context(), "readable part");
+}
+
+TEST_F(EditorBoxTest, PlainTextTellsWhetherCharactersWereLost) {
+  struct Case {
+    const char* name;
+    std::wstring text;
+    bool lost;
+  } cases[] = {
+      {"Chinese and ASCII", L"中文 ASCII，标点。", false},
+      {"Latin with tones as GBK has them", L"p\u0101 p\u00E9", false},
+      {"Korean", L"中\uAC00", true},
+      {"outside the basic plane", L"\U0001F600", true},
+      {"a character GBK only has a look-alike for", L"\u00C0", true},
+  };
+  for (const Case& c : cases) {
+    box.setContextType(EditorBox::kRichText);
+    SetWindowTextW(box.hwnd(), c.text.c_str());
+    box.setContextType(EditorBox::kPlainText);
+    bool lost = !c.lost;
+    const std::string bytes = box.context(&lost);
+    EXPECT_EQ(lost, c.lost) << c.name;
+    EXPECT_EQ(bytes, box.context()) << c.name << ": the same bytes as the control's own plain text";
+  }
+  box.setContextType(EditorBox::kRichText);
+  bool lost = true;
+  box.context(&lost);
+  EXPECT_FALSE(lost) << "RTF keeps every character";
 }
 
 }  // namespace

@@ -43,12 +43,6 @@ class OpenDocument : public test::EditorFixture {
     SendMessageW(window->editorBox().hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
     test::pumpMessages();
   }
-  std::string plainText() {
-    window->editorBox().setContextType(ui::EditorBox::kPlainText);
-    std::string text = window->editorBox().context();
-    window->editorBox().setContextType(ui::EditorBox::kRichText);
-    return text;
-  }
   // Ctrl+O as the command table runs it, answering the open dialog with `path`.
   void openThroughDialog(const std::filesystem::path& path) {
     prompts.openChoices.push_back(path.wstring());
@@ -155,6 +149,45 @@ TEST_F(OpenDocument, AFileThatCannotBeReadLeavesTheCurrentDocument) {
   EXPECT_FALSE(appState().documentPathDetached);
   EXPECT_EQ(window->caption(), captionBefore);
   EXPECT_EQ(recentFiles(), std::vector<std::string>{ui::narrow(first.wstring())}) << "only what opened";
+}
+
+TEST_F(OpenDocument, ADocumentThatIsNotShownLeavesTheCurrentOne) {
+  const std::string hostile = "{\\rtf1 " + std::string(40, '{') + "x" + std::string(40, '}') + "}";
+  struct Case {
+    const char* name;
+    const wchar_t* file;
+    std::string bytes;
+    MessageAnswer answer;
+    std::wstring message;
+  } cases[] = {
+      {"RTF the control cannot survive", L"恶意.rtf", hostile, MessageAnswer::Ok,
+       L"此文件的 RTF 结构超出了编辑控件能安全读取的范围（分组嵌套超过 30 层）"},
+      {"too large for the machine", L"巨大.txt", std::string(1 << 20, 'x') + "\r\n", MessageAnswer::Ok,
+       L"文件过大，无法打开。"},
+      {"large, and the user says no", L"大.txt", std::string(200 << 10, 'x') + "\r\n", MessageAnswer::No,
+       L"打开此文件需要较多的内存或时间"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetState();
+    prompts.messages.clear();
+    open(first.wstring());
+    appState().physicalMemory = [] { return app::PhysicalMemory{100 << 20, 40 << 20}; };
+    const std::wstring captionBefore = window->caption();
+    const auto path = dir / c.file;
+    test::writeFileBytes(path, c.bytes);
+    prompts.answers.push_back(c.answer);
+    openThroughDialog(path);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text.rfind(c.message, 0), 0u) << ui::narrow(prompts.messages[0].text);
+    if (c.answer == MessageAnswer::Ok) EXPECT_NE(prompts.messages[0].text.find(L"当前文档未改变。"), std::wstring::npos);
+    EXPECT_EQ(plainText(), kFirstText);
+    EXPECT_EQ(appState().documentPath, ui::narrow(first.wstring()));
+    EXPECT_FALSE(appState().documentPathDetached);
+    EXPECT_EQ(window->caption(), captionBefore);
+    EXPECT_EQ(test::readFileBytes(path), c.bytes);
+    window.reset();
+  }
 }
 
 TEST_F(OpenDocument, ProtectedFilesOpenThroughTheUnlockWindow) {

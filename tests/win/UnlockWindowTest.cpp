@@ -90,16 +90,6 @@ class UnlockWindowTest : public test::EditorFixture {
     ASSERT_TRUE(unlockWindow->create(unlockWindowDesign()));
   }
 
-  // The box's document as plain text, GBK, without the final paragraph mark.
-  std::string plainText() {
-    ui::EditorBox& box = window->editorBox();
-    const int type = box.contextType();
-    box.setContextType(ui::EditorBox::kPlainText);
-    std::string text = box.context();
-    box.setContextType(type);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
-  }
 
   void type(const std::wstring& text) {
     SendMessageW(window->editorBox().hwnd(), EM_SETSEL, -1, -1);

@@ -1,10 +1,12 @@
 #pragma once
 // The program-wide record every handler reads and writes.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "app/win/Document.h"
 #include "app/win/ProtectedDocument.h"
 #include "app/win/Recovery.h"
 #include "richedit/win/RichEditHelper.h"
@@ -35,6 +37,8 @@ struct AppState {
   settings::SettingsFile settingsFile;
   // What protected saves and unlocking use of their surroundings.
   ProtectedWork protectedWork;
+  // The machine's physical memory, asked when a document is opened.
+  std::function<PhysicalMemory()> physicalMemory = systemPhysicalMemory;
   // Where unsaved work is kept against a crash, and what that uses of its surroundings.
   RecoveryWork recovery;
   // Installs the embedded-object callback in the editor box; kept at one address for as

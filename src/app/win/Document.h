@@ -1,21 +1,37 @@
 #pragma once
 // Opening the command-line document and saving the document.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "app/DocumentSize.h"
 
 namespace qnv::app {
 
 class EditorWindow;
 
-// The largest document file that is read; larger files are refused with a message.
-inline constexpr unsigned long long kMaxDocumentBytes = 256ull << 20;
+// The machine's physical memory now, from the system.
+PhysicalMemory systemPhysicalMemory();
 
 // Loads the file named by documentPath into the editor box, or hands a protected file to
 // the unlock window, and sets the caption. Returns whether the file's document is in the box
-// (read, or unlocked). When `replacing` the document of a running editor, a file that cannot
-// be read is reported and changes nothing.
+// (read, at least in part, or unlocked). A file that cannot be read, that is too large for
+// the machine's memory, or whose RTF the control could not survive is reported; the
+// document is then left empty and without a save target of its own, or, when `replacing`
+// the document of a running editor, the current one stays as it is. For a large file the
+// user is asked first.
 bool openDocument(EditorWindow& window, bool replacing = false);
+
+// The largest file of this kind that opening reads on this machine.
+uint64_t documentReadLimit(DocumentKind kind);
+
+// Puts a document's text (from `path`) into the editor box. RTF is checked first: RTF the
+// control could not survive is refused with a message and leaves the box empty; RTF the
+// control reports it could not read leaves what it read. Either way the document then has
+// no save target of its own, so the file is never overwritten. Returns whether the whole
+// text was loaded.
+bool loadDocumentText(EditorWindow& window, std::string_view text, const std::wstring& path);
 
 // Ctrl+S. A document unlocked from a protected file in this run is first offered to be
 // written protected again, with the password that unlocked it. Returns whether the
@@ -43,7 +59,8 @@ std::optional<std::wstring> chooseSaveTarget(EditorWindow& window);
 // the system's reason, and false returned.
 bool writeDocumentFile(const std::wstring& target, std::string_view bytes);
 
-// "保存失败" with the path and the system's reason for the error code.
-void reportSaveFailure(const std::wstring& target, unsigned long error);
+// "保存失败" with the path and the system's reason for the error code; when the new bytes
+// could only be kept in another file, also where they are.
+void reportSaveFailure(const std::wstring& target, unsigned long error, const std::wstring& newBytesKeptAt = {});
 
 }  // namespace qnv::app

@@ -148,7 +148,7 @@ PasswordVerdict unlockLegacy(EditorWindow& window, std::string& text, std::wstri
   std::string().swap(text);
   pump.poll();
 
-  window.editorBox().setContext(*document);
+  loadDocumentText(window, *document, ui::widen(appState().documentPath));
   appState().keptProtection.keep(protection);
   return PasswordVerdict::Accepted;
 }
@@ -179,7 +179,7 @@ PasswordVerdict unlockStrong(EditorWindow& window, std::string_view fileBytes, s
       return PasswordVerdict::GiveUp;
   }
   pump.poll();
-  window.editorBox().setContext(unlocked.document);
+  loadDocumentText(window, unlocked.document, ui::widen(appState().documentPath));
   Protection protection;
   protection.format = ProtectionFormat::Strong;
   protection.strongKey = std::move(*unlocked.key);
@@ -359,7 +359,8 @@ bool runUnlockWindow(EditorWindow& window) {
   AppState& state = appState();
   bool damaged = false;
   {
-    const files::FileReadResult file = files::readWholeFile(ui::widen(state.documentPath), kMaxDocumentBytes);
+    const files::FileReadResult file =
+        files::readWholeFile(ui::widen(state.documentPath), documentReadLimit(DocumentKind::kProtected));
     damaged = crypto::isStrongFile(file.bytes) && !crypto::readStrongHeader(file.bytes);
   }
   if (damaged) {
@@ -376,7 +377,8 @@ bool runUnlockWindow(EditorWindow& window) {
 
 PasswordVerdict unlockDocument(EditorWindow& window, std::wstring_view password) {
   crypto::EventPump pump = protectedWorkPump();
-  files::FileReadResult file = files::readWholeFile(ui::widen(appState().documentPath), kMaxDocumentBytes);
+  files::FileReadResult file =
+      files::readWholeFile(ui::widen(appState().documentPath), documentReadLimit(DocumentKind::kProtected));
   pump.poll();
   if (crypto::isStrongFile(file.bytes)) return unlockStrong(window, file.bytes, password, pump);
   return unlockLegacy(window, file.bytes, password, pump);

@@ -115,7 +115,9 @@ std::optional<unsigned long> writeSnapshotFile(const std::wstring& folder, const
   std::optional<std::string> sealed = crypto::protectForUser(plain);
   crypto::wipe(plain);
   if (!sealed) return GetLastError() ? GetLastError() : ERROR_ENCRYPTION_FAILED;
-  return files::replaceFileContents(snapshotPath(folder, snapshot.owner), *sealed);
+  const files::ReplaceResult written = files::replaceFileContents(snapshotPath(folder, snapshot.owner), *sealed);
+  if (written.error == 0) return std::nullopt;
+  return static_cast<unsigned long>(written.error);
 }
 
 std::optional<RecoverySnapshot> readSnapshotFile(const std::wstring& folder, const std::string& identity) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/CodePage.h"
 #include "ui/win/Handles.h"
 #include "ui/win/Text.h"
 
@@ -31,14 +32,49 @@ DWORD CALLBACK streamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LO
 struct StreamInState {
   std::string_view bytes;
   size_t pos = 0;
+  // For plain text: the ANSI code page whose characters no chunk may end inside; 0 for RTF.
+  unsigned codePage = 0;
 };
 
+// Hands the control the next chunk of the document. The control converts each chunk of
+// plain text to Unicode on its own, so a chunk of plain text never ends between the two
+// bytes of a double-byte character (the rest of a character goes with the next chunk).
 DWORD CALLBACK streamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* read) {
   auto* state = reinterpret_cast<StreamInState*>(cookie);
-  const size_t n = std::min(static_cast<size_t>(count), state->bytes.size() - state->pos);
-  std::memcpy(buffer, state->bytes.data() + state->pos, n);
+  const std::string_view rest = state->bytes.substr(state->pos);
+  size_t n = std::min(static_cast<size_t>(std::max<LONG>(count, 0)), rest.size());
+  if (state->codePage != 0 && n < rest.size()) {
+    const size_t whole = wholeCharacterPrefix(rest.substr(0, n), state->codePage);
+    if (whole > 0) n = whole;  // a chunk of one byte cannot be helped
+  }
+  std::memcpy(buffer, rest.data(), n);
   state->pos += n;
   *read = static_cast<LONG>(n);
+  return 0;
+}
+
+struct WideStreamOutState {
+  std::wstring* out;
+  std::string pendingByte;  // the control may split a UTF-16 unit across two calls
+};
+
+DWORD CALLBACK wideStreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* written) {
+  auto* state = reinterpret_cast<WideStreamOutState*>(cookie);
+  std::string_view bytes(reinterpret_cast<const char*>(buffer), static_cast<size_t>(count));
+  if (!state->pendingByte.empty() && !bytes.empty()) {
+    const char unit[2] = {state->pendingByte[0], bytes[0]};
+    wchar_t c;
+    std::memcpy(&c, unit, sizeof c);
+    state->out->push_back(c);
+    state->pendingByte.clear();
+    bytes.remove_prefix(1);
+  }
+  const size_t units = bytes.size() / sizeof(wchar_t);
+  const size_t at = state->out->size();
+  state->out->resize(at + units);
+  std::memcpy(state->out->data() + at, bytes.data(), units * sizeof(wchar_t));
+  if (bytes.size() % sizeof(wchar_t) != 0) state->pendingByte.assign(1, bytes.back());
+  *written = count;
   return 0;
 }
 
@@ -57,8 +93,10 @@ CHARFORMAT2W toCharFormat2(const CharFormat& f) {
               CFM_PROTECTED | CFM_COLOR;
   const std::wstring face = faceNameForControl(f.fontName);
   std::copy(face.begin(), face.end(), cf.szFaceName);
-  cf.yHeight = f.size * kTwipsPerPoint;
-  cf.yOffset = f.offset * kTwipsPerPoint;
+  // Sizes beyond what the control takes are brought into its range before they are
+  // turned into twips, so that the product cannot overflow.
+  cf.yHeight = std::clamp(f.size, 0, kMaximumFontSize) * kTwipsPerPoint;
+  cf.yOffset = std::clamp(f.offset, -kMaximumFontSize, kMaximumFontSize) * kTwipsPerPoint;
   if (f.effects & kBold) cf.dwEffects |= CFE_BOLD;
   if (f.effects & kItalic) cf.dwEffects |= CFE_ITALIC;
   if (f.effects & kUnderline) cf.dwEffects |= CFE_UNDERLINE;
@@ -235,7 +273,11 @@ void EditorBox::copy() const { SendMessageW(hwnd_, WM_COPY, 0, 0); }
 void EditorBox::cut() const { SendMessageW(hwnd_, WM_CUT, 0, 0); }
 void EditorBox::paste() const { SendMessageW(hwnd_, WM_PASTE, 0, 0); }
 
-std::string EditorBox::context() const { return streamOut(contextType_ == kRichText ? SF_RTF : SF_TEXT); }
+std::string EditorBox::context(bool* lostCharacters) const {
+  if (lostCharacters) *lostCharacters = false;
+  if (contextType_ == kPlainText && lostCharacters) return plainTextContext(*lostCharacters);
+  return streamOut(contextType_ == kRichText ? SF_RTF : SF_TEXT);
+}
 
 std::string EditorBox::richText() const { return streamOut(SF_RTF); }
 
@@ -252,8 +294,26 @@ std::string EditorBox::streamOut(UINT format) const {
   return out;
 }
 
+std::string EditorBox::plainTextContext(bool& lostCharacters) const {
+  // The text as Unicode, converted here as the control converts its plain-text stream-out
+  // (the ANSI code page, best-fit characters allowed), so the bytes are the same; a second
+  // conversion without best fit tells whether any character had no exact counterpart.
+  std::wstring wide;
+  wide.reserve(static_cast<size_t>(textLength()) + 16);
+  {
+    WideStreamOutState state{&wide, {}};
+    EDITSTREAM es{};
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&state);
+    es.pfnCallback = wideStreamOutCallback;
+    SendMessageW(hwnd_, EM_STREAMOUT, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&es));
+  }
+  while (!wide.empty() && wide.back() == L'\0') wide.pop_back();
+  lostCharacters = !representableInAnsi(wide);
+  return toAnsi(wide);
+}
+
 bool EditorBox::streamIn(std::string_view bytes, UINT format) const {
-  StreamInState state{bytes};
+  StreamInState state{bytes, 0, format == SF_TEXT ? GetACP() : 0u};
   EDITSTREAM es{};
   es.dwCookie = reinterpret_cast<DWORD_PTR>(&state);
   es.pfnCallback = streamInCallback;
@@ -261,12 +321,9 @@ bool EditorBox::streamIn(std::string_view bytes, UINT format) const {
   return es.dwError == 0;
 }
 
-void EditorBox::setContext(std::string_view bytes) const {
-  if (contextType_ == kRichText && hasRtfHeader(bytes)) {
-    if (streamIn(bytes, SF_RTF)) return;
-    // The control could not read it as RTF: keep every byte visible as text instead.
-  }
-  streamIn(bytes, SF_TEXT);
+bool EditorBox::setContext(std::string_view bytes) const {
+  if (contextType_ == kRichText && hasRtfHeader(bytes)) return streamIn(bytes, SF_RTF);
+  return streamIn(bytes, SF_TEXT);
 }
 
 void EditorBox::setBackColor(uint32_t colour) const {

@@ -61,14 +61,18 @@ class EditorBox {
   int contextType() const { return contextType_; }
   void setContextType(int type) { contextType_ = type < 0 ? 0 : (type > 1 ? 1 : type); }
 
-  // The whole document, streamed out as RTF or plain text according to contextType.
-  std::string context() const;
+  // The whole document, streamed out as RTF or plain text according to contextType. With
+  // `lostCharacters`, plain text also tells whether characters that the ANSI code page
+  // cannot hold were replaced in the bytes ("?" or a look-alike); RTF keeps every
+  // character and always gives false.
+  std::string context(bool* lostCharacters = nullptr) const;
   // The whole document as RTF, whatever contextType is.
   std::string richText() const;
   // Replaces the whole document. With contextType 1, text that begins with an RTF header
-  // is read as rich text and any other text as plain text in the default format; RTF that
-  // the control cannot read is kept as plain text rather than lost.
-  void setContext(std::string_view bytes) const;
+  // is read as rich text and any other text as plain text in the default format. Returns
+  // false when the control reported that it could not read the RTF; the box then holds
+  // what it read up to there.
+  bool setContext(std::string_view bytes) const;
 
   // 0xFF000000 selects the system window colour.
   void setBackColor(uint32_t colour) const;
@@ -102,6 +106,7 @@ class EditorBox {
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
   bool streamIn(std::string_view bytes, UINT format) const;
+  std::string plainTextContext(bool& lostCharacters) const;
   std::string streamOut(UINT format) const;
   void readRange(TextRange range, std::u16string& text) const;
   void writeCharFormat(WPARAM scope, const CharFormat& format) const;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/Formats.h"
 #include "ui/Scale.h"
 #include "ui/win/Window.h"
 
@@ -60,8 +61,9 @@ class Win32Prompts final : public Prompts {
 
   bool chooseFont(FontDialogValues& values) override {
     LOGFONTW font{};
-    // The dialog has no owner window: the screen's DPI turns the points into a height.
-    font.lfHeight = fontHeightForPoints(values.size, screenDpi());
+    // The dialog has no owner window: the screen's DPI turns the points into a height. A
+    // size beyond what the control takes comes down to that first.
+    font.lfHeight = fontHeightForPoints(std::min(values.size, kMaximumFontSize), screenDpi());
     font.lfWeight = values.bold ? FW_BOLD : FW_NORMAL;
     font.lfItalic = values.italic;
     font.lfUnderline = values.underline;

@@ -17,6 +17,8 @@ std::wstring fromAnsi(std::string_view ansi);
 // would become "?" or a look-alike). Copies made on the way are wiped: the text may be a
 // password.
 std::optional<std::string> toAnsiExactly(std::wstring_view wide);
+// Whether every character of `wide` has an exact counterpart in the ANSI code page.
+bool representableInAnsi(std::wstring_view wide);
 
 // The system's message for an error code, without trailing line breaks.
 std::wstring systemMessage(unsigned long errorCode);
