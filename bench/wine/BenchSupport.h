@@ -1,11 +1,16 @@
 #pragma once
 // What the timed scenarios under Wine share: times in milliseconds, medians, the longest wait
 // for the event loop, and the document they work on.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "ui/win/Handles.h"
 #include "ui/win/Text.h"
 
 namespace qnv::bench {
@@ -35,6 +40,25 @@ struct GapRecorder {
     last = Clock::now();
   }
 };
+
+// What the editor's windows need of the process, as the program's start-up gives it: OLE,
+// the common controls and the rich-text control.
+struct EditorProcess {
+  ui::OleInit ole;
+  EditorProcess() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    LoadLibraryW(L"riched20.dll");
+  }
+};
+
+// A folder of this run's own for a benchmark's files: qnv-bench-<name>-<process id>.
+inline std::filesystem::path scratchFolder(const std::wstring& name) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / (L"qnv-bench-" + name + L"-" + std::to_wstring(GetCurrentProcessId()));
+  std::filesystem::create_directories(folder);
+  return folder;
+}
 
 // Lines of ASCII with some Chinese (or ASCII alone), in the ANSI code page, `bytes` long.
 inline std::string makeDocument(size_t bytes, bool asciiOnly = false) {

@@ -8,7 +8,6 @@
 //
 // The document is lines of ASCII with some Chinese (or ASCII alone with a third argument).
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <array>
@@ -29,7 +28,6 @@
 #include "crypto/ProtectedFormat.h"
 #include "crypto/StrongFormat.h"
 #include "app/win/ProtectedDocument.h"
-#include "ui/win/Handles.h"
 #include "ui/win/Text.h"
 #include "ui/win/Window.h"
 
@@ -51,14 +49,8 @@ int wmain(int argc, wchar_t** argv) {
   const int rounds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 3;
   asciiOnly = argc > 3;
 
-  ui::OleInit ole;
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&icc);
-  LoadLibraryW(L"riched20.dll");
-
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / (L"qnv-bench-protected-" + std::to_wstring(GetCurrentProcessId()));
-  std::filesystem::create_directories(folder);
+  const EditorProcess process;
+  const std::filesystem::path folder = scratchFolder(L"protected");
   const std::filesystem::path target = folder / L"bench.qnv";
 
   resetAppState((folder / L"配置.ini").wstring());

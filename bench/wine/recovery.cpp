@@ -6,7 +6,6 @@
 //
 //   scripts/wine-exec build/NAME-win/bench/bench_recovery.exe [rounds]
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,7 +18,6 @@
 #include "BenchSupport.h"
 #include "app/win/AppState.h"
 #include "app/win/EditorWindow.h"
-#include "ui/win/Handles.h"
 #include "ui/win/Text.h"
 #include "ui/win/Window.h"
 
@@ -31,14 +29,8 @@ int wmain(int argc, wchar_t** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
 
-  ui::OleInit ole;
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&icc);
-  LoadLibraryW(L"riched20.dll");
-
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / (L"qnv-bench-recovery-" + std::to_wstring(GetCurrentProcessId()));
-  std::filesystem::create_directories(folder);
+  const EditorProcess process;
+  const std::filesystem::path folder = scratchFolder(L"recovery");
 
   for (const size_t megabytes : {1, 10}) {
     resetAppState((folder / L"配置.ini").wstring());

@@ -103,11 +103,11 @@ std::string folderOf(std::string_view path) {
 TemporaryFile writeTemporaryBeside(FileSystem& fs, const std::string& target, std::string_view bytes) {
   const std::string folder = folderOf(target);
   removeStaleTemporaries(fs, folder);
-  const uint32_t seed = fs.nameSeed();
+  const uint32_t first = fs.firstNameNumber();
   ErrorCode error = kFileExists;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    // Steps through the names in an order of its own for each seed.
-    const std::string path = pathIn(folder, temporaryName(seed + static_cast<uint32_t>(attempt) * 40503u));
+    // Steps through the names in an order of its own for each first number.
+    const std::string path = pathIn(folder, temporaryName(first + static_cast<uint32_t>(attempt) * 40503u));
     error = fs.writeNewFile(path, bytes);
     if (error == 0) return {path, 0};
     if (error == kFileExists || error == kAlreadyExists) continue;

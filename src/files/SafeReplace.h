@@ -36,7 +36,7 @@ class FileSystem {
   // The names (not paths) of the files in `folder` that match a pattern of "*" and "?".
   virtual std::vector<std::string> namesIn(const std::string& folder, std::string_view pattern) = 0;
   // A number that differs between processes and runs, for names nobody else picks.
-  virtual uint32_t nameSeed() = 0;
+  virtual uint32_t firstNameNumber() = 0;
 };
 
 // The outcome of a replacement.

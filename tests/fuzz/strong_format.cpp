@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   qnv::crypto::EventPump pump([] {}, std::chrono::milliseconds(0));
 
-  // As a file, tried with a password no seed was written with. Nothing may open: a tag is
-  // never guessed.
+  // As a file, tried with a password none of the corpus files was written with. Nothing may
+  // open: a tag is never guessed.
   const std::optional<qnv::crypto::StrongHeader> header = qnv::crypto::readStrongHeader(input);
   require(!header || (input.size() >= qnv::crypto::kStrongMinimumSize && qnv::crypto::isStrongFile(input)),
           "header of a short or foreign file");

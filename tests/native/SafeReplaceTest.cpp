@@ -30,7 +30,7 @@ class MemoryFileSystem final : public FileSystem {
   // the files, as another program would).
   std::function<ErrorCode(Op, const std::string& path, const std::string& to)> fault;
   size_t bytesWrittenBeforeFailure = 3;
-  uint32_t seed = 0;
+  uint32_t firstNumber = 0;
 
   Entry entryAt(const std::string& path) override {
     if (folders.count(path)) return Entry::kFolder;
@@ -95,7 +95,7 @@ class MemoryFileSystem final : public FileSystem {
     return names;
   }
 
-  uint32_t nameSeed() override { return seed; }
+  uint32_t firstNameNumber() override { return firstNumber; }
 
   std::set<std::string> paths() const {
     std::set<std::string> all;
@@ -244,7 +244,7 @@ TEST(SafeReplace, StaleTemporaryFilesOfThisProgramAreRemovedAtTheNextSave) {
 
 TEST(SafeReplace, TemporaryNamesStepPastTakenOnes) {
   MemoryFileSystem fs;
-  fs.seed = 0x1234;
+  fs.firstNumber = 0x1234;
   // Names in use by saves under way elsewhere (open, so not stale).
   std::set<std::string> taken;
   for (uint32_t attempt = 0; attempt < 5; ++attempt) {

@@ -26,14 +26,16 @@ bool hasRtfHeader(std::string_view text) { return text.substr(0, 5) == "{\\rtf";
 
 std::wstring sizeText(uint64_t bytes) { return ui::widen(formatByteSize(bytes)); }
 
-void reportUnreadable(const std::wstring& path, unsigned long error) {
-  ui::showMessage(L"无法读取文件，已打开空白文档。保存时将询问新的文件名，原文件不会被覆盖。\r\n" + path + L"\r\n" +
-                  ui::systemMessage(error));
+// A file that is there but could not be read (locked, no rights): at start-up the editor
+// opens empty; in a running editor the current document stays as it is.
+void reportUnreadable(const std::wstring& path, unsigned long error, bool replacing) {
+  const std::wstring_view what = replacing ? L"无法打开文件，当前文档未改变。"
+                                           : L"无法读取文件，已打开空白文档。保存时将询问新的文件名，原文件不会被覆盖。";
+  ui::showMessage(std::wstring(what) + L"\r\n" + path + L"\r\n" + ui::systemMessage(error));
 }
 
-// Opening another document in a running editor: the current one stays as it is.
-void reportNotOpened(const std::wstring& path, unsigned long error) {
-  ui::showMessage(L"无法打开文件，当前文档未改变。\r\n" + path + L"\r\n" + ui::systemMessage(error));
+bool isProtectedKind(DocumentKind kind) {
+  return kind == DocumentKind::kProtected || kind == DocumentKind::kStrongProtected;
 }
 
 std::wstring rtfProblemText(RtfProblem problem) {
@@ -80,8 +82,7 @@ bool admitSize(const std::wstring& path, DocumentKind kind, uint64_t fileBytes, 
   const std::wstring details = path + L"\r\n文件大小：" + sizeText(fileBytes) + L"，打开它约需 " +
                                (needed == UINT64_MAX ? std::wstring(L"无法估计的") : sizeText(needed)) + L" 内存";
   if (verdict == SizeVerdict::kRefuse) {
-    const bool isProtected = kind == DocumentKind::kProtected || kind == DocumentKind::kStrongProtected;
-    ui::showMessage(std::wstring(isProtected ? L"加密文件过大，无法打开。" : L"文件过大，无法打开。") + L"\r\n" +
+    ui::showMessage(std::wstring(isProtectedKind(kind) ? L"加密文件过大，无法打开。" : L"文件过大，无法打开。") + L"\r\n" +
                     details + L"，超过本机的物理内存（" + sizeText(memory.total) + L"）。\r\n" +
                     std::wstring(outcome(replacing)));
     return false;
@@ -170,15 +171,11 @@ bool openDocument(EditorWindow& window, bool replacing) {
   if (head.error != 0 && (replacing || head.exists)) {
     // The file is there but could not be read (locked, no rights): at start-up open empty,
     // and make sure a later save cannot overwrite what is still on disk.
-    if (replacing) {
-      reportNotOpened(path, head.error);
-    } else {
-      reportUnreadable(path, head.error);
-    }
+    reportUnreadable(path, head.error, replacing);
     return notOpened(window, replacing, true);
   }
   const DocumentKind kind = kindOf(crypto::textUpToFirstNul(head.bytes));
-  const bool isProtected = kind == DocumentKind::kProtected || kind == DocumentKind::kStrongProtected;
+  const bool isProtected = isProtectedKind(kind);
   bool asked = false;
   if (!admitSize(path, kind, head.size, 0, replacing, asked)) return notOpened(window, replacing, !isProtected);
 
@@ -190,11 +187,7 @@ bool openDocument(EditorWindow& window, bool replacing) {
   files::FileReadResult file;
   if (head.exists) file = files::readWholeFile(path, documentReadLimit(kind));
   if (file.error != 0) {
-    if (replacing) {
-      reportNotOpened(path, file.error);
-    } else {
-      reportUnreadable(path, file.error);
-    }
+    reportUnreadable(path, file.error, replacing);
     return notOpened(window, replacing, true);
   }
   crypto::cutAtFirstNul(file.bytes);

@@ -121,7 +121,7 @@ std::vector<std::string> SystemFileSystem::namesIn(const std::string& folder, st
   return names;
 }
 
-uint32_t SystemFileSystem::nameSeed() {
+uint32_t SystemFileSystem::firstNameNumber() {
   LARGE_INTEGER now{};
   QueryPerformanceCounter(&now);
   return GetCurrentProcessId() * 2654435761u ^ static_cast<uint32_t>(now.QuadPart);
