@@ -7,6 +7,15 @@ namespace {
 
 constexpr int kNameAttempts = 64;
 constexpr int kKeptNameAttempts = 20;
+// The waits between tries of a rename refused because a file is in use: 1.05 s in all.
+constexpr std::chrono::milliseconds kInUsePauses[] = {
+    std::chrono::milliseconds(10),  std::chrono::milliseconds(20),  std::chrono::milliseconds(40),
+    std::chrono::milliseconds(80),  std::chrono::milliseconds(150), std::chrono::milliseconds(250),
+    std::chrono::milliseconds(250), std::chrono::milliseconds(250),
+};
+
+// The errors of a file that another program has open, which it may close at any moment.
+bool isInUse(ErrorCode error) { return error == kAccessDenied || error == kSharingViolation || error == kLockViolation; }
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -119,7 +128,14 @@ TemporaryFile writeTemporaryBeside(FileSystem& fs, const std::string& target, st
 
 ReplaceResult moveIntoPlace(FileSystem& fs, const std::string& temporary, const std::string& target,
                             bool targetExisted) {
-  const ErrorCode error = fs.moveFile(temporary, target, true);
+  ErrorCode error = fs.moveFile(temporary, target, true);
+  for (const std::chrono::milliseconds pause : kInUsePauses) {
+    if (error == 0 || !isInUse(error)) break;
+    // A target made read-only or taken away meanwhile is dealt with below.
+    if (targetExisted && fs.entryAt(target) != FileSystem::Entry::kFile) break;
+    fs.pause(pause);
+    error = fs.moveFile(temporary, target, true);
+  }
   if (error == 0) return {};
   // A rename that fails changes nothing; the target is looked at all the same, because the
   // temporary file may now be the only copy of the new bytes on the disk.

@@ -3,6 +3,7 @@
 // whole, at every instant: the new bytes go to a temporary file beside it, are flushed to
 // the disk, and one rename puts them in its place. Written against a small file-system
 // interface (paths UTF-8) so that every failure outcome can be produced in a test.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,8 @@ namespace qnv::files {
 // words); the few this code acts on are named here.
 using ErrorCode = unsigned long;
 inline constexpr ErrorCode kAccessDenied = 5;
+inline constexpr ErrorCode kSharingViolation = 32;
+inline constexpr ErrorCode kLockViolation = 33;
 inline constexpr ErrorCode kFileExists = 80;
 inline constexpr ErrorCode kAlreadyExists = 183;
 
@@ -37,6 +40,8 @@ class FileSystem {
   virtual std::vector<std::string> namesIn(const std::string& folder, std::string_view pattern) = 0;
   // A number that differs between processes and runs, for names nobody else picks.
   virtual uint32_t firstNameNumber() = 0;
+  // Waits before an operation is tried again.
+  virtual void pause(std::chrono::milliseconds duration) = 0;
 };
 
 // The outcome of a replacement.
@@ -61,8 +66,10 @@ struct TemporaryFile {
 };
 TemporaryFile writeTemporaryBeside(FileSystem& fs, const std::string& target, std::string_view bytes);
 // Puts a complete temporary file in the target's place. `targetExisted` tells whether the
-// target was there before the replacement began. On failure the temporary file is removed
-// when the target is as it was (the caller still has the new bytes), and kept otherwise.
+// target was there before the replacement began. A rename refused because a file is in use
+// (a virus scanner, an indexer or a viewer reading it for a moment) is tried again for about
+// a second. On failure the temporary file is removed when the target is as it was (the
+// caller still has the new bytes), and kept otherwise.
 ReplaceResult moveIntoPlace(FileSystem& fs, const std::string& temporary, const std::string& target,
                             bool targetExisted);
 

@@ -12,7 +12,7 @@
 namespace qnv::files {
 namespace {
 
-constexpr ErrorCode kSharingViolation = 32, kDiskFull = 112, kWriteProtect = 19, kFileNotFound = 2;
+constexpr ErrorCode kDiskFull = 112, kWriteProtect = 19, kFileNotFound = 2;
 
 struct MemoryFile {
   std::string bytes;
@@ -31,6 +31,9 @@ class MemoryFileSystem final : public FileSystem {
   std::function<ErrorCode(Op, const std::string& path, const std::string& to)> fault;
   size_t bytesWrittenBeforeFailure = 3;
   uint32_t firstNumber = 0;
+  std::vector<std::chrono::milliseconds> pauses;
+  // Called after each pause, as time passes for other programs.
+  std::function<void()> afterPause;
 
   Entry entryAt(const std::string& path) override {
     if (folders.count(path)) return Entry::kFolder;
@@ -96,6 +99,11 @@ class MemoryFileSystem final : public FileSystem {
   }
 
   uint32_t firstNameNumber() override { return firstNumber; }
+
+  void pause(std::chrono::milliseconds duration) override {
+    pauses.push_back(duration);
+    if (afterPause) afterPause();
+  }
 
   std::set<std::string> paths() const {
     std::set<std::string> all;
@@ -212,6 +220,57 @@ TEST(SafeReplace, EveryFailureLeavesTheOldBytesOrTheNewOnesOrSaysWhereTheyAre) {
     EXPECT_EQ(result.newBytesKeptAt, c.keptAt);
     if (!c.keptAt.empty()) EXPECT_EQ(fs.bytesAt(c.keptAt), "new");
     EXPECT_EQ(fs.paths(), c.paths);
+  }
+}
+
+TEST(SafeReplace, AFileInUseForAMomentIsReplacedOnceItIsFree) {
+  using std::chrono::milliseconds;
+  struct Case {
+    const char* name;
+    std::function<void(MemoryFileSystem&)> setUp;
+    ErrorCode error;
+    std::string targetBytes;
+    size_t pauses;
+  } cases[] = {
+      {"another program reads the file and closes it after the third wait",
+       [](MemoryFileSystem& fs) {
+         fs.files[kTarget].openElsewhere = true;
+         fs.afterPause = [&fs] {
+           if (fs.pauses.size() == 3) fs.files[kTarget].openElsewhere = false;
+         };
+       }, 0, "new", 3},
+      {"a scanner holds the new temporary file for two tries",
+       [](MemoryFileSystem& fs) {
+         fs.fault = [n = 0](Op op, const std::string&, const std::string&) mutable -> ErrorCode {
+           return op == Op::kMove && n++ < 2 ? kSharingViolation : 0;
+         };
+       }, 0, "new", 2},
+      {"a lock that is never released: it gives up",
+       [](MemoryFileSystem& fs) {
+         fs.fault = [](Op op, const std::string&, const std::string&) { return op == Op::kMove ? kLockViolation : 0; };
+       }, kLockViolation, "old", 8},
+      {"the file is made read-only while it waits: it stops at once",
+       [](MemoryFileSystem& fs) {
+         fs.files[kTarget].openElsewhere = true;
+         fs.afterPause = [&fs] { fs.files[kTarget].readOnly = true; };
+       }, kAccessDenied, "old", 1},
+      {"a failure that waiting cannot mend is not tried again",
+       [](MemoryFileSystem& fs) {
+         fs.fault = [](Op op, const std::string&, const std::string&) { return op == Op::kMove ? kWriteProtect : 0; };
+       }, kWriteProtect, "old", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem fs;
+    fs.files[kTarget].bytes = "old";
+    c.setUp(fs);
+    EXPECT_EQ(replaceFileContents(fs, kTarget, "new").error, c.error);
+    EXPECT_EQ(fs.bytesAt(kTarget), c.targetBytes);
+    EXPECT_EQ(fs.paths(), std::set<std::string>{kTarget}) << "no temporary file is left";
+    EXPECT_EQ(fs.pauses.size(), c.pauses);
+    milliseconds waited{0};
+    for (const milliseconds pause : fs.pauses) waited += pause;
+    EXPECT_LE(waited, milliseconds(1100)) << "never long enough to look frozen";
   }
 }
 

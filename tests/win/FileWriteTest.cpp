@@ -109,6 +109,56 @@ TEST_F(FileWrite, TheOperationsTheReplacementReliesOn) {
       << "files only, by the pattern";
 }
 
+// The system's file system, with a file another program holds open until the replacement
+// first waits.
+class HeldUntilTheFirstPause final : public FileSystem {
+ public:
+  explicit HeldUntilTheFirstPause(HANDLE held) : held_(held) {}
+  ~HeldUntilTheFirstPause() override { letGo(); }
+  Entry entryAt(const std::string& path) override { return fs_.entryAt(path); }
+  ErrorCode writeNewFile(const std::string& path, std::string_view bytes) override {
+    return fs_.writeNewFile(path, bytes);
+  }
+  ErrorCode moveFile(const std::string& from, const std::string& to, bool replace) override {
+    return fs_.moveFile(from, to, replace);
+  }
+  ErrorCode removeFile(const std::string& path) override { return fs_.removeFile(path); }
+  ErrorCode markReadOnly(const std::string& path) override { return fs_.markReadOnly(path); }
+  std::vector<std::string> namesIn(const std::string& folder, std::string_view pattern) override {
+    return fs_.namesIn(folder, pattern);
+  }
+  uint32_t firstNameNumber() override { return fs_.firstNameNumber(); }
+  void pause(std::chrono::milliseconds duration) override {
+    ++pauses;
+    letGo();
+    fs_.pause(duration);
+  }
+  int pauses = 0;
+
+ private:
+  void letGo() {
+    if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
+    held_ = INVALID_HANDLE_VALUE;
+  }
+  SystemFileSystem fs_;
+  HANDLE held_;
+};
+
+TEST_F(FileWrite, AFileAnotherProgramReadsForAMomentIsStillReplaced) {
+  // Even a reader that shares everything keeps the system from renaming over the file.
+  const std::filesystem::path path = dir / L"笔记.qnv";
+  test::writeFileBytes(path, "old");
+  HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  HeldUntilTheFirstPause held(reader);
+  const ReplaceResult result = files::replaceFileContents(held, utf8(path), "new");
+  EXPECT_EQ(result.error, 0u);
+  EXPECT_EQ(held.pauses, 1) << "refused while it was open";
+  EXPECT_EQ(test::readFileBytes(path), "new");
+  EXPECT_EQ(namesIn(dir.path()), std::vector<std::wstring>{L"笔记.qnv"});
+}
+
 TEST_F(FileWrite, LongPathForms) {
   const std::wstring here = std::filesystem::current_path().wstring();
   struct Case {

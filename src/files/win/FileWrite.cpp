@@ -127,6 +127,8 @@ uint32_t SystemFileSystem::firstNameNumber() {
   return GetCurrentProcessId() * 2654435761u ^ static_cast<uint32_t>(now.QuadPart);
 }
 
+void SystemFileSystem::pause(std::chrono::milliseconds duration) { Sleep(static_cast<DWORD>(duration.count())); }
+
 ReplaceResult replaceFileContents(const std::wstring& path, std::string_view bytes) {
   SystemFileSystem fs;
   return files::replaceFileContents(fs, ui::narrow(path), bytes);

@@ -19,6 +19,7 @@ class SystemFileSystem final : public FileSystem {
   ErrorCode markReadOnly(const std::string& path) override;
   std::vector<std::string> namesIn(const std::string& folder, std::string_view pattern) override;
   uint32_t firstNameNumber() override;
+  void pause(std::chrono::milliseconds duration) override;
 };
 
 // A path as the system's file functions take it at any length: absolute, in the long form
