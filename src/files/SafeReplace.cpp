@@ -5,14 +5,12 @@
 namespace qnv::files {
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr int kNameAttempts = 64;
 constexpr int kKeptNameAttempts = 20;
 // The waits between tries of a rename refused because a file is in use: 1.05 s in all.
-constexpr std::chrono::milliseconds kInUsePauses[] = {
-    std::chrono::milliseconds(10),  std::chrono::milliseconds(20),  std::chrono::milliseconds(40),
-    std::chrono::milliseconds(80),  std::chrono::milliseconds(150), std::chrono::milliseconds(250),
-    std::chrono::milliseconds(250), std::chrono::milliseconds(250),
-};
+constexpr std::chrono::milliseconds kInUsePauses[] = {10ms, 20ms, 40ms, 80ms, 150ms, 250ms, 250ms, 250ms};
 
 // The errors of a file that another program has open, which it may close at any moment.
 bool isInUse(ErrorCode error) { return error == kAccessDenied || error == kSharingViolation || error == kLockViolation; }
