@@ -9,13 +9,7 @@ set -euo pipefail
 . "$(dirname "$0")/lib/env.sh"
 . "$(dirname "$0")/lib/screenshots.sh"
 
-out=$(realpath -m "${1:-$QNV_ROOT/docs}")
-mkdir -p "$out"
-qnv_screenshot_setup
-work=$(mktemp -d)
-trap 'qnv_wineserver -k 2>/dev/null || true; rm -rf "$work"; qnv_stop_display' EXIT
-unset DISPLAY
-qnv_ensure_display
+qnv_screenshot_setup "${1:-}"
 
 # px VALUE: a designed 96-DPI value at the scale being taken.
 px() { echo $(( ($1 * dpi + 48) / 96 )); }

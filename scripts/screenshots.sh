@@ -8,20 +8,8 @@ set -euo pipefail
 . "$(dirname "$0")/lib/env.sh"
 . "$(dirname "$0")/lib/screenshots.sh"
 
-out=$(realpath -m "${1:-$QNV_ROOT/docs}")
-mkdir -p "$out"
-
-qnv_screenshot_setup
+qnv_screenshot_setup "${1:-}"
 qnv_ensure_prefix
-unset DISPLAY
-qnv_ensure_display
-work=$(mktemp -d)
-cleanup() {
-  qnv_wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-  qnv_stop_display
-}
-trap cleanup EXIT
 
 # A copy of the program in a folder of its own, so that it starts without a settings file,
 # and a short Chinese document in RTF (GBK bytes written as \'xx).

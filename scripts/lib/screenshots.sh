@@ -1,8 +1,12 @@
 # Shared by the scripts that take the README's pictures under Wine. Sourced after env.sh.
 
-# Installs what taking pictures needs and sets `program` to the qnv.exe to show: QNV_EXE,
-# or the windows preset's build.
+# qnv_screenshot_setup [OUTPUT_FOLDER]: installs what taking pictures needs, starts a display
+# of its own and sets `out` (the folder given, default docs/, created), `program` (the
+# qnv.exe to show: QNV_EXE, or the windows preset's build) and `work` (a scratch folder).
+# The display, Wine and the scratch folder go at exit.
 qnv_screenshot_setup() {
+  out=$(realpath -m "${1:-$QNV_ROOT/docs}")
+  mkdir -p "$out"
   qnv_ensure_packages
   if ! command -v xdotool >/dev/null; then
     qnv_log "installing: xdotool"
@@ -15,6 +19,16 @@ qnv_screenshot_setup() {
     cmake --build --preset windows --target qnv >/dev/null
     program=build/windows/qnv.exe
   fi
+  work=$(mktemp -d)
+  trap qnv_screenshot_cleanup EXIT
+  unset DISPLAY
+  qnv_ensure_display
+}
+
+qnv_screenshot_cleanup() {
+  qnv_wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+  qnv_stop_display
 }
 
 # Waits until Wine's virtual desktop is on the screen.
